@@ -1,0 +1,108 @@
+// tarvo: puts HTML tags written one against the other onto lines of their
+// own. Usage: tarvo <source> <target> [-l] [-v], with - for standard input
+// and standard output.
+#include "filter.h"
+#include "platform.h"
+#include "tarvo.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Stream buffers, sized for throughput rather than the library's default.
+constexpr size_t buffer_size = 128 * 1024;
+char source_buffer[buffer_size];
+char target_buffer[buffer_size];
+
+int is_dash(const char *name) {
+    return strcmp(name, "-") == 0;
+}
+
+// Reads the options and checks the names. Every element from the source name
+// on is compared with -l and -v, so a name spelt like an option sets it too.
+int read_arguments(int argc, char **argv) {
+    if (argc <= 2)
+        return usage_error;
+    for (int i = 1; i < argc; ++i) {
+        if (strcmp(argv[i], "-l") == 0)
+            state.strip_indent = 1;
+        if (strcmp(argv[i], "-v") == 0)
+            state.verbose = 1;
+    }
+    if (strcmp(argv[1], argv[2]) == 0 && !is_dash(argv[1]))
+        return same_file;
+    return 0;
+}
+
+// A terminal keeps its line buffering, so that output shows as it is made.
+void size_buffer(FILE *stream, char *buffer) {
+    if (!is_terminal(stream))
+        setvbuf(stream, buffer, _IOFBF, buffer_size);
+}
+
+// Opens the source and checks it before the target is opened, because
+// opening the target truncates it: a source that is a directory, that is the
+// target under another name, or that fails at once, leaves the target as it
+// was. On failure no stream is left open.
+int open_streams(char **argv) {
+    FILE *source = is_dash(argv[1]) ? stdin : fopen(argv[1], "r");
+    if (!source)
+        return source_unreadable;
+    state.source = source;
+    size_buffer(source, source_buffer);
+    int code = 0;
+    if (is_directory(source))
+        code = source_unreadable;
+    else if (!is_dash(argv[2]) && is_same_file(source, argv[2]))
+        code = same_file;
+    else if (probe_line_end() != 0 || ferror(source))
+        code = read_failed;
+    else if (!(state.target = is_dash(argv[2]) ? stdout : fopen(argv[2], "w")))
+        code = target_unwritable;
+    if (code != 0) {
+        fclose(source);
+        return code;
+    }
+    size_buffer(state.target, target_buffer);
+    return 0;
+}
+
+// Closes the source, then the target, and says whether anything was lost. A
+// full disk often shows only when the buffer is flushed at the close. Standard
+// output is only flushed here: it may still carry a message.
+int close_streams() {
+    int code = ferror(state.source) ? read_failed : 0;
+    fclose(state.source);
+    int lost = ferror(state.target);
+    if (state.target == stdout)
+        lost |= fflush(stdout) != 0;
+    else
+        lost |= fclose(state.target) != 0;
+    if (lost && code == 0)
+        code = write_failed;
+    return code;
+}
+
+// Standard output carries the messages, the report lines and perhaps the
+// target; its close is the last check that none of it was lost.
+int close_stdout(int code) {
+    if (fclose(stdout) != 0 && code == 0)
+        return write_failed;
+    return code;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    int code = read_arguments(argc, argv);
+    if (code == 0)
+        code = open_streams(argv);
+    if (code == 0) {
+        run_filter();
+        code = close_streams();
+    }
+    if (code != 0)
+        show_message(code, argv);
+    return close_stdout(code);
+}

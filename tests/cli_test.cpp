@@ -1,0 +1,300 @@
+// End-to-end tests: the built tool in a folder of its own, checked by the
+// exact bytes of standard output and the files, the exit status, and an
+// empty standard error.
+#include "run_tool.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const std::string banner = "\n"
+                           " ************************\n"
+                           " ***      Tarvo       ***\n"
+                           " ************************\n"
+                           "\n"
+                           " Version 3.1.1, 25.09.2019\n"
+                           "\n";
+
+std::string usage(const std::string &program) {
+    return banner +
+           " F\x81gt in HTML-Dateien zwischen schlie\xE1"
+           "ende und \x94"
+           "ffnende spitze Klammern einen Zeilenumbruch ein.\n\n"
+           " Syntax: " +
+           program +
+           " <Quelldatei> <Zieldatei> [Optionen]\n\n"
+           " Optionen (durch Leerzeichen getrennt):\n"
+           "  -l\tEntfernt Leerzeichen und Tabulatorzeichen am Zeilenanfang.\n"
+           "  -v\tAusf\x81hrliche Ausgabe mit Zeilennummern.\n\n"
+           " Statt eines Dateinamens f\x81r die Quelldatei (Zieldatei) kann als 1. (2.) Parameter\n"
+           " auch - f\x81r die Standardeingabe (Standardausgabe) angegeben werden.\n";
+}
+
+std::string message(int code, const std::string &name) {
+    switch (code) {
+    case 2:
+        return banner + " Quell- und Zieldateiname \"" + name +
+               "\" sind indentisch.\n Bitte geben Sie verschiedene Dateinamen ein.\n";
+    case 3:
+        return banner + " Die Quelldatei \"" + name + "\" existiert nicht.\n";
+    case 4:
+        return banner + " Die Zieldatei \"" + name + "\" kann nicht ge\x94" + "ffnet werden.\n";
+    case 5:
+        return banner + " Fehler beim Lesen der Quelldatei \"" + name + "\".\n";
+    default:
+        return banner + " Fehler beim Schreiben der Zieldatei \"" + name + "\".\n";
+    }
+}
+
+// The page every test folder holds, and what becomes of it.
+const std::string page = "<p><b>x</b>\n  </p>\n\t<ul><li>a</li>\n</ul>";
+const std::string page_plain = "<p>\n<b>x</b>\n  </p>\n\t<ul>\n<li>a</li>\n</ul>";
+const std::string page_stripped = "<p>\n<b>x</b>\n</p>\n<ul>\n<li>a</li>\n</ul>";
+const std::string page_report = "Zeile    1: \t**\nZeile    2: \t*\nZeile    3: \t\n";
+// Target - with -l -v: each report line right after the line feed it counts.
+const std::string page_interleaved = "<p>\n<b>x</b>\n"
+                                     "Zeile    1: \t**\n"
+                                     "</p>\n"
+                                     "Zeile    2: \t*\n"
+                                     "<ul>\n<li>a</li>\n"
+                                     "Zeile    3: \t\n"
+                                     "</ul>";
+const std::string crlf_page = "<p><b>x</b>\r\n  </p>\r\n";
+const std::string ff_page = "a\xff<b><c>\n \xff<d>";
+const std::string kept = "keep me";
+const char absent[] = "(absent)";
+
+// Text mode on Windows writes every line feed as CR LF.
+std::string as_written(const std::string &bytes) {
+    if (!tool_is_windows())
+        return bytes;
+    std::string text;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r'))
+            text += '\r';
+        text += bytes[i];
+    }
+    return text;
+}
+
+class ToolTest : public testing::Test {
+  protected:
+    std::string dir;
+
+    void SetUp() override {
+        char name[] = "/tmp/tarvo-test-XXXXXX";
+        ASSERT_NE(mkdtemp(name), nullptr);
+        dir = name;
+        write_file(dir + "/page.html", page);
+        write_file(dir + "/old.html", kept);
+        write_file(dir + "/crlf.html", crlf_page);
+        write_file(dir + "/ff.html", ff_page);
+        ASSERT_EQ(mkdir((dir + "/dir").c_str(), 0755), 0);
+        ASSERT_EQ(link((dir + "/page.html").c_str(), (dir + "/hard.html").c_str()), 0);
+        ASSERT_EQ(symlink("page.html", (dir + "/soft.html").c_str()), 0);
+    }
+    void TearDown() override {
+        EXPECT_EQ(system(("rm -rf '" + dir + "'").c_str()), 0);
+    }
+
+    // Checks a file after the run: its exact bytes, or that it does not exist.
+    void expect_file(const std::string &name, const std::string &bytes) {
+        std::string path = dir + "/" + name;
+        if (bytes == absent)
+            EXPECT_NE(access(path.c_str(), F_OK), 0) << name << " was created";
+        else
+            EXPECT_EQ(read_file(path), as_written(bytes)) << "in " << name;
+    }
+};
+
+struct cli_case {
+    const char *name;
+    std::vector<std::string> args;
+    tool_streams streams;
+    int status;
+    std::string out;
+    std::string file; // the file to check after the run, besides page.html
+    std::string bytes;
+    bool posix_only = false;
+};
+
+tool_streams from_stdin(const std::string &input) {
+    tool_streams streams;
+    streams.input = input;
+    return streams;
+}
+
+tool_streams from_file(const std::string &path, int flags = O_RDONLY) {
+    tool_streams streams;
+    streams.input_path = path;
+    streams.input_flags = flags;
+    return streams;
+}
+
+tool_streams to_full() {
+    tool_streams streams;
+    streams.output_path = "/dev/full";
+    return streams;
+}
+
+tool_streams unreadable_stdin() {
+    tool_streams streams;
+    streams.input_unreadable = true;
+    return streams;
+}
+
+const cli_case cli_cases[] = {
+    // Conversions.
+    {"file_to_file", {"page.html", "out.html"}, {}, 0, "", "out.html", page_plain},
+    {"stdin_to_stdout", {"-", "-"}, from_stdin(page), 0, page_plain, "", ""},
+    {"stdin_to_file", {"-", "out.html"}, from_stdin(page), 0, "", "out.html", page_plain},
+    {"file_to_stdout", {"page.html", "-"}, {}, 0, page_plain, "", ""},
+    {"target_overwritten", {"page.html", "old.html"}, {}, 0, "", "old.html", page_plain},
+    {"strip", {"page.html", "out.html", "-l"}, {}, 0, "", "out.html", page_stripped},
+    {"strip_report",
+     {"page.html", "out.html", "-l", "-v"},
+     {},
+     0,
+     page_report,
+     "out.html",
+     page_stripped},
+    {"report_order", {"-", "-", "-v", "-l"}, from_stdin(page), 0, page_interleaved, "", ""},
+    {"verbose_alone", {"page.html", "out.html", "-v"}, {}, 0, "", "out.html", page_plain},
+    {"unknown_options",
+     {"page.html", "out.html", "-x", "-lv", "l"},
+     {},
+     0,
+     "",
+     "out.html",
+     page_plain},
+    {"target_named_v", {"page.html", "-v"}, {}, 0, "", "-v", page_plain},
+    {"target_named_v_strip", {"page.html", "-v", "-l"}, {}, 0, page_report, "-v", page_stripped},
+    {"crlf_report",
+     {"crlf.html", "-", "-l", "-v"},
+     {},
+     0,
+     "<p>\r\n<b>x</b>\r\nZeile    1: \t**\n</p>\r\nZeile    2: \t\n",
+     "",
+     ""},
+    {"byte_ff", {"ff.html", "out.html", "-l"}, {}, 0, "", "out.html", "a\xff<b>\n<c>\n\xff<d>"},
+    // Refused runs.
+    {"no_arguments", {}, {}, 1, usage(tool_path()), "", ""},
+    {"one_argument", {"page.html"}, {}, 1, usage(tool_path()), "", ""},
+    {"same_name", {"page.html", "page.html"}, {}, 2, message(2, "page.html"), "", ""},
+    {"strip_twice", {"-l", "-l"}, {}, 2, message(2, "-l"), "", ""},
+    {"missing_source",
+     {"none.html", "out.html"},
+     {},
+     3,
+     message(3, "none.html"),
+     "out.html",
+     absent},
+    {"option_first", {"-l", "page.html", "old.html"}, {}, 3, message(3, "-l"), "old.html", kept},
+    {"pattern_unmatched",
+     {"zz*.html", "out.html"},
+     {},
+     3,
+     message(3, "zz*.html"),
+     "out.html",
+     absent},
+    {"source_directory", {"dir", "old.html"}, {}, 3, message(3, "dir"), "old.html", kept},
+    {"target_directory", {"page.html", "dir"}, {}, 4, message(4, "dir"), "", ""},
+    {"target_folder_missing",
+     {"page.html", "no/out.html"},
+     {},
+     4,
+     message(4, "no/out.html"),
+     "",
+     ""},
+    {"other_spelling", {"page.html", "./page.html"}, {}, 2, message(2, "page.html"), "", ""},
+    {"hard_link", {"page.html", "hard.html"}, {}, 2, message(2, "page.html"), "", ""},
+    {"symbolic_link", {"soft.html", "page.html"}, {}, 2, message(2, "soft.html"), "", ""},
+    {"stdin_is_target", {"-", "page.html"}, from_file("page.html"), 2, message(2, "-"), "", ""},
+    // Failures that only a POSIX system can stage.
+    {"stdin_directory",
+     {"-", "old.html"},
+     from_file("dir"),
+     3,
+     message(3, "-"),
+     "old.html",
+     kept,
+     true},
+    {"read_error_at_start",
+     {"/proc/self/mem", "out.html"},
+     {},
+     5,
+     message(5, "/proc/self/mem"),
+     "out.html",
+     absent,
+     true},
+    {"read_error_stdin",
+     {"-", "old.html"},
+     from_file("crlf.html", O_WRONLY),
+     5,
+     message(5, "-"),
+     "old.html",
+     kept,
+     true},
+    {"read_error_in_pass",
+     {"-", "out.html"},
+     unreadable_stdin(),
+     5,
+     message(5, "-"),
+     "out.html",
+     "",
+     true},
+    {"write_error_file", {"page.html", "/dev/full"}, {}, 6, message(6, "/dev/full"), "", "", true},
+    {"write_error_stdout", {"page.html", "-"}, to_full(), 6, "", "", "", true},
+    {"write_error_report",
+     {"page.html", "out.html", "-l", "-v"},
+     to_full(),
+     6,
+     "",
+     "out.html",
+     page_stripped,
+     true},
+    {"usage_to_full", {}, to_full(), 1, "", "", "", true},
+};
+
+void PrintTo(const cli_case &c, std::ostream *os) {
+    *os << c.name;
+}
+
+class CliTable : public ToolTest, public testing::WithParamInterface<cli_case> {};
+
+TEST_P(CliTable, ExactOutputFilesAndStatus) {
+    const cli_case &c = GetParam();
+    if (c.posix_only && tool_is_windows())
+        GTEST_SKIP() << "needs a POSIX system";
+    tool_run run = run_tool(dir, c.args, c.streams);
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.out, as_written(c.out));
+    EXPECT_EQ(run.err, "");
+    expect_file("page.html", page);
+    if (!c.file.empty())
+        expect_file(c.file, c.bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tool, CliTable, testing::ValuesIn(cli_cases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// A large page through real pipes on both sides, so that buffers refill and
+// the report interleaves with the text across many flushes.
+TEST_F(ToolTest, LargePageThroughPipes) {
+    std::string input, expected;
+    for (int i = 0; i < 20000; ++i) {
+        input += page + "\n";
+        expected += page_stripped + "\n";
+    }
+    tool_run run = run_tool(dir, {"-", "-", "-l"}, from_stdin(input));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, as_written(expected));
+    EXPECT_EQ(run.err, "");
+}
+
+} // namespace

@@ -1,0 +1,134 @@
+#include "run_tool.h"
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <fstream>
+#include <poll.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+std::string tool_path() {
+    return TARVO_EXE;
+}
+
+bool tool_is_windows() {
+    return std::string(TARVO_LAUNCHER) != "";
+}
+
+std::string read_file(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void write_file(const std::string &path, const std::string &bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+namespace {
+
+[[noreturn]] void exec_tool(const std::string &dir, const std::vector<std::string> &args,
+                            const tool_streams &streams, int in, int out, int err) {
+    if (chdir(dir.c_str()) != 0)
+        _exit(126);
+    if (!streams.input_path.empty()) {
+        in = open(streams.input_path.c_str(), streams.input_flags);
+        if (in < 0)
+            _exit(126);
+    }
+    int unreadable[2];
+    if (streams.input_unreadable && pipe(unreadable) == 0)
+        in = unreadable[1];
+    if (!streams.output_path.empty()) {
+        out = open(streams.output_path.c_str(), O_WRONLY);
+        if (out < 0)
+            _exit(126);
+    }
+    dup2(in, 0);
+    dup2(out, 1);
+    dup2(err, 2);
+    std::vector<std::string> words;
+    if (tool_is_windows())
+        words.push_back(TARVO_LAUNCHER);
+    words.push_back(tool_path());
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char *> argv;
+    for (std::string &word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    _exit(127);
+}
+
+// Feeds standard input and drains standard output and error together, so
+// that neither side blocks on a full pipe.
+void exchange(int in, int out, int err, const std::string &input, tool_run &run) {
+    size_t written = 0;
+    fcntl(in, F_SETFL, O_NONBLOCK); // a write must never wait for the tool
+    if (input.empty()) {
+        close(in);
+        in = -1;
+    }
+    while (out >= 0 || err >= 0) {
+        pollfd fds[3] = {{in, POLLOUT, 0}, {out, POLLIN, 0}, {err, POLLIN, 0}};
+        if (poll(fds, 3, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        if (in >= 0 && fds[0].revents) {
+            ssize_t n = write(in, input.data() + written, input.size() - written);
+            if (n > 0)
+                written += n;
+            if ((n < 0 && errno != EAGAIN) || written == input.size()) {
+                close(in);
+                in = -1;
+            }
+        }
+        int *readers[2] = {&out, &err};
+        std::string *sinks[2] = {&run.out, &run.err};
+        for (int i = 0; i < 2; ++i) {
+            if (*readers[i] < 0 || !fds[i + 1].revents)
+                continue;
+            char buffer[65536];
+            ssize_t n = read(*readers[i], buffer, sizeof buffer);
+            if (n > 0) {
+                sinks[i]->append(buffer, n);
+            } else {
+                close(*readers[i]);
+                *readers[i] = -1;
+            }
+        }
+    }
+    if (in >= 0)
+        close(in);
+}
+
+} // namespace
+
+tool_run run_tool(const std::string &dir, const std::vector<std::string> &args,
+                  const tool_streams &streams) {
+    int in[2], out[2], err[2];
+    if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0)
+        return {};
+    signal(SIGPIPE, SIG_IGN);
+    pid_t child = fork();
+    if (child == 0) {
+        close(in[1]);
+        close(out[0]);
+        close(err[0]);
+        exec_tool(dir, args, streams, in[0], out[1], err[1]);
+    }
+    close(in[0]);
+    close(out[1]);
+    close(err[1]);
+    tool_run run;
+    exchange(in[1], out[0], err[0], streams.input, run);
+    int status = 0;
+    waitpid(child, &status, 0);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}

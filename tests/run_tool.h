@@ -1,0 +1,37 @@
+// Runs the built tool as a user would: in a folder of its own, with chosen
+// standard streams, and collects what it wrote and how it ended.
+#ifndef TARVO_TESTS_RUN_TOOL_H
+#define TARVO_TESTS_RUN_TOOL_H
+
+#include <string>
+#include <vector>
+
+struct tool_streams {
+    std::string input;             // written to standard input through a pipe
+    std::string input_path;        // when set, standard input is opened from here instead
+    int input_flags = 0;           // open flags for input_path (O_RDONLY is 0)
+    bool input_unreadable = false; // standard input is the write end of a pipe
+    std::string output_path;       // when set, standard output goes here instead of a pipe
+};
+
+struct tool_run {
+    int status = -1; // exit status, or -1 when the tool did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// Runs the tool in dir with the given arguments (without the program name).
+tool_run run_tool(const std::string &dir, const std::vector<std::string> &args,
+                  const tool_streams &streams = {});
+
+// The program name the tool sees as element 0.
+std::string tool_path();
+
+// True when the tool is a Windows build run through a launcher: its text
+// streams write every line feed as CR LF.
+bool tool_is_windows();
+
+std::string read_file(const std::string &path);
+void write_file(const std::string &path, const std::string &bytes);
+
+#endif

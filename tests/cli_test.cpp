@@ -102,7 +102,8 @@ class ToolTest : public testing::Test {
         EXPECT_EQ(system(("rm -rf '" + dir + "'").c_str()), 0);
     }
 
-    // Checks a file after the run: its exact bytes, or that it does not exist.
+    // Checks a file after the run: the exact bytes the tool wrote to it, or
+    // that it does not exist.
     void expect_file(const std::string &name, const std::string &bytes) {
         std::string path = dir + "/" + name;
         if (bytes == absent)
@@ -183,8 +184,8 @@ const cli_case cli_cases[] = {
      ""},
     {"byte_ff", {"ff.html", "out.html", "-l"}, {}, 0, "", "out.html", "a\xff<b>\n<c>\n\xff<d>"},
     // Refused runs.
-    {"no_arguments", {}, {}, 1, usage(tool_path()), "", ""},
-    {"one_argument", {"page.html"}, {}, 1, usage(tool_path()), "", ""},
+    {"no_arguments", {}, {}, 1, usage(program_name()), "", ""},
+    {"one_argument", {"page.html"}, {}, 1, usage(program_name()), "", ""},
     {"same_name", {"page.html", "page.html"}, {}, 2, message(2, "page.html"), "", ""},
     {"strip_twice", {"-l", "-l"}, {}, 2, message(2, "-l"), "", ""},
     {"missing_source",
@@ -275,7 +276,7 @@ TEST_P(CliTable, ExactOutputFilesAndStatus) {
     EXPECT_EQ(run.status, c.status);
     EXPECT_EQ(run.out, as_written(c.out));
     EXPECT_EQ(run.err, "");
-    expect_file("page.html", page);
+    EXPECT_EQ(read_file(dir + "/page.html"), page);
     if (!c.file.empty())
         expect_file(c.file, c.bytes);
 }
@@ -295,6 +296,34 @@ TEST_F(ToolTest, LargePageThroughPipes) {
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, as_written(expected));
     EXPECT_EQ(run.err, "");
+}
+
+} // namespace
+
+namespace {
+
+// Names that only Windows takes for one file, or expands: another letter case
+// names the same file, and a pattern expands to the matching names.
+TEST_F(ToolTest, LetterCaseAndPatterns) {
+    tool_run run = run_tool(dir, {"page.html", "PAGE.HTML"});
+    EXPECT_EQ(run.err, "");
+    if (tool_is_windows()) {
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.out, as_written(message(2, "page.html")));
+    } else {
+        EXPECT_EQ(run.status, 0);
+        expect_file("PAGE.HTML", page_plain);
+    }
+    run = run_tool(dir, {"pa*.html", "out.html"});
+    EXPECT_EQ(run.err, "");
+    if (tool_is_windows()) {
+        EXPECT_EQ(run.status, 0);
+        expect_file("out.html", page_plain);
+    } else {
+        EXPECT_EQ(run.status, 3);
+        EXPECT_EQ(run.out, message(3, "pa*.html"));
+    }
+    EXPECT_EQ(read_file(dir + "/page.html"), page);
 }
 
 } // namespace

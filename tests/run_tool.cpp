@@ -13,6 +13,16 @@ std::string tool_path() {
     return TARVO_EXE;
 }
 
+std::string program_name() {
+    if (!tool_is_windows())
+        return tool_path();
+    std::string name = "Z:" + tool_path(); // Wine's drive for the Unix root
+    for (char &c : name)
+        if (c == '/')
+            c = '\\';
+    return name;
+}
+
 bool tool_is_windows() {
     return std::string(TARVO_LAUNCHER) != "";
 }
@@ -51,8 +61,10 @@ namespace {
     dup2(out, 1);
     dup2(err, 2);
     std::vector<std::string> words;
-    if (tool_is_windows())
+    if (tool_is_windows()) {
+        setenv("WINEDEBUG", "-all", 1); // Wine's own diagnostics go to standard error
         words.push_back(TARVO_LAUNCHER);
+    }
     words.push_back(tool_path());
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char *> argv;

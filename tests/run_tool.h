@@ -24,8 +24,11 @@ struct tool_run {
 tool_run run_tool(const std::string &dir, const std::vector<std::string> &args,
                   const tool_streams &streams = {});
 
-// The program name the tool sees as element 0.
+// The tool as it is run.
 std::string tool_path();
+
+// The program name the tool sees as element 0.
+std::string program_name();
 
 // True when the tool is a Windows build run through a launcher: its text
 // streams write every line feed as CR LF.

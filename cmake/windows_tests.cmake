@@ -1,0 +1,50 @@
+# Cross-builds tarvo.exe with MinGW-w64 and sets up the end-to-end tests to
+# run it under Wine. Sets TARVO_TOOL_EXE and TARVO_TOOL_LAUNCHER.
+#
+# The shipped Windows build is 32-bit. Wine runs it only where the kernel
+# executes 32-bit Linux programs (wine32); elsewhere the tests run the 64-bit
+# build of the same sources under wine64, and the 32-bit tarvo.exe is still
+# built and checked.
+include(ExternalProject)
+
+find_program(TARVO_WINE32 wine PATHS /usr/lib/wine NO_DEFAULT_PATH)
+find_program(TARVO_WINE64 wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
+set(wine32_works 1)
+if(TARVO_WINE32)
+  execute_process(COMMAND ${TARVO_WINE32} --version RESULT_VARIABLE wine32_works OUTPUT_QUIET
+                  ERROR_QUIET)
+endif()
+if(wine32_works EQUAL 0)
+  set(tested_arch i686)
+  set(TARVO_TOOL_LAUNCHER ${TARVO_WINE32})
+elseif(TARVO_WINE64)
+  set(tested_arch x86_64)
+  set(TARVO_TOOL_LAUNCHER ${TARVO_WINE64})
+  message(STATUS "32-bit Wine cannot run here: testing the 64-bit build under wine64")
+else()
+  message(FATAL_ERROR "Wine is missing: apt-get install wine wine64")
+endif()
+
+foreach(arch IN ITEMS i686 ${tested_arch})
+  if(NOT TARGET tarvo_windows_${arch})
+    ExternalProject_Add(tarvo_windows_${arch}
+      SOURCE_DIR ${PROJECT_SOURCE_DIR}
+      BINARY_DIR ${CMAKE_BINARY_DIR}/windows-${arch}
+      CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/mingw-${arch}.cmake
+                 -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+      BUILD_ALWAYS ON
+      INSTALL_COMMAND "")
+  endif()
+endforeach()
+set(TARVO_TOOL_EXE ${CMAKE_BINARY_DIR}/windows-${tested_arch}/tarvo.exe)
+
+# The shipped tarvo.exe: a 32-bit console program that needs no DLLs beyond
+# Windows' own.
+add_test(NAME windows_exe_standalone
+         COMMAND ${CMAKE_COMMAND} -DEXE=${CMAKE_BINARY_DIR}/windows-i686/tarvo.exe
+                 -DOBJDUMP=i686-w64-mingw32-objdump -P ${PROJECT_SOURCE_DIR}/cmake/check_exe.cmake)
+
+# Wine creates its prefix on the first start and says so on standard error;
+# that happens here, before the tests that watch standard error.
+add_test(NAME wine_prefix COMMAND ${TARVO_TOOL_LAUNCHER} wineboot.exe --init)
+set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine ENVIRONMENT WINEDEBUG=-all)

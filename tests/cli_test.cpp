@@ -327,3 +327,51 @@ TEST_F(ToolTest, LetterCaseAndPatterns) {
 }
 
 } // namespace
+
+namespace {
+
+// The three code page 850 characters of the usage text, as UTF-8.
+std::string in_utf8(std::string text) {
+    const std::pair<std::string, std::string> umlauts[] = {
+        {"\x81", "\xC3\xBC"}, {"\xE1", "\xC3\x9F"}, {"\x94", "\xC3\xB6"}};
+    for (const auto &[stored, shown] : umlauts)
+        for (size_t at = 0; (at = text.find(stored, at)) != std::string::npos; at += shown.size())
+            text.replace(at, stored.size(), shown);
+    return text;
+}
+
+tool_streams terminal(const std::string &locale) {
+    tool_streams streams;
+    streams.terminal = true;
+    streams.locale = locale;
+    return streams;
+}
+
+// A UTF-8 terminal shows the umlauts of the messages as UTF-8. Redirected
+// output and other character sets keep the stored bytes, and the converted
+// text is never touched.
+TEST_F(ToolTest, UmlautsOnTerminals) {
+    if (tool_is_windows())
+        GTEST_SKIP() << "the Windows console shows the stored bytes";
+    tool_streams redirected;
+    redirected.locale = "C.UTF-8";
+    const std::string cp850_page = "<p>\x81\xE1\x94</p><p>";
+    write_file(dir + "/cp850.html", cp850_page);
+    struct {
+        std::vector<std::string> args;
+        tool_streams streams;
+        std::string out;
+    } cases[] = {
+        {{}, terminal("C.UTF-8"), in_utf8(usage(program_name()))},
+        {{}, terminal("C"), usage(program_name())},
+        {{}, redirected, usage(program_name())},
+        {{"cp850.html", "-"}, terminal("C.UTF-8"), "<p>\x81\xE1\x94</p>\n<p>"},
+    };
+    for (const auto &c : cases) {
+        tool_run run = run_tool(dir, c.args, c.streams);
+        EXPECT_EQ(run.out, c.out);
+        EXPECT_EQ(run.err, "");
+    }
+}
+
+} // namespace

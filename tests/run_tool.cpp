@@ -5,8 +5,10 @@
 #include <fcntl.h>
 #include <fstream>
 #include <poll.h>
+#include <pty.h>
 #include <sstream>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 std::string tool_path() {
@@ -60,6 +62,8 @@ namespace {
     dup2(in, 0);
     dup2(out, 1);
     dup2(err, 2);
+    if (!streams.locale.empty())
+        setenv("LC_ALL", streams.locale.c_str(), 1);
     std::vector<std::string> words;
     if (tool_is_windows()) {
         setenv("WINEDEBUG", "-all", 1); // Wine's own diagnostics go to standard error
@@ -107,6 +111,8 @@ void exchange(int in, int out, int err, const std::string &input, tool_run &run)
                 continue;
             char buffer[65536];
             ssize_t n = read(*readers[i], buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
             if (n > 0) {
                 sinks[i]->append(buffer, n);
             } else {
@@ -124,8 +130,20 @@ void exchange(int in, int out, int err, const std::string &input, tool_run &run)
 tool_run run_tool(const std::string &dir, const std::vector<std::string> &args,
                   const tool_streams &streams) {
     int in[2], out[2], err[2];
-    if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0)
+    if (pipe(in) != 0 || pipe(err) != 0)
         return {};
+    if (streams.terminal) {
+        // Raw mode: the terminal passes the tool's bytes without turning LF
+        // into CR LF.
+        termios raw;
+        if (openpty(&out[0], &out[1], nullptr, nullptr, nullptr) != 0)
+            return {};
+        tcgetattr(out[1], &raw);
+        cfmakeraw(&raw);
+        tcsetattr(out[1], TCSANOW, &raw);
+    } else if (pipe(out) != 0) {
+        return {};
+    }
     signal(SIGPIPE, SIG_IGN);
     pid_t child = fork();
     if (child == 0) {

@@ -37,7 +37,7 @@ void on_carriage_return() {
 // Drops the spaces and tabs that start the line after a line feed, and under
 // -v reports the line with an asterisk for each byte dropped. The first other
 // byte is pushed back, so that the loop's next read returns it.
-void strip_indent() {
+void drop_indentation() {
     FILE *source = state.source;
     const int verbose = state.verbose;
     if (verbose) {
@@ -96,7 +96,7 @@ void on_close_bracket() {
 void on_line_feed() {
     write_byte('\n', state.target);
     if (state.strip_indent)
-        strip_indent();
+        drop_indentation();
 }
 
 // The reading loop. The byte a handler read last is in current_char and

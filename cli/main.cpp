@@ -95,6 +95,7 @@ int close_stdout(int code) {
 } // namespace
 
 int main(int argc, char **argv) {
+    keep_standard_streams_apart();
     int code = read_arguments(argc, argv);
     if (code == 0)
         code = open_streams(argv);

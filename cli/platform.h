@@ -5,6 +5,12 @@
 
 #include <cstdio>
 
+// Makes sure that standard input, output and error have a descriptor each
+// before any file is opened, so that a file never takes the place of a
+// closed one and receives what was meant for it. Using a stream that was
+// closed still fails as it did.
+void keep_standard_streams_apart();
+
 // 1 when the open stream is a directory, which cannot be a source.
 int is_directory(FILE *stream);
 

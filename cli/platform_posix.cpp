@@ -1,10 +1,21 @@
 #include "platform.h"
 
+#include <cerrno>
 #include <clocale>
 #include <cstring>
+#include <fcntl.h>
 #include <langinfo.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+// A closed descriptor gets /dev/null opened the wrong way round: reading a
+// closed standard input or writing a closed standard output still fails.
+void keep_standard_streams_apart() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) == -1 && errno == EBADF)
+            open("/dev/null", fd == 0 ? O_WRONLY : O_RDONLY);
+    }
+}
 
 int is_directory(FILE *stream) {
     struct stat info;

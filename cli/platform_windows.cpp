@@ -12,6 +12,9 @@ extern "C" {
 int _dowildcard = -1;
 }
 
+// The runtime gives every process its three standard streams.
+void keep_standard_streams_apart() {}
+
 int is_directory(FILE *stream) {
     struct _stat info;
     return _fstat(_fileno(stream), &info) == 0 && (info.st_mode & _S_IFDIR);

@@ -64,6 +64,15 @@ const std::string page_interleaved = "<p>\n<b>x</b>\n"
                                      "<ul>\n<li>a</li>\n"
                                      "Zeile    3: \t\n"
                                      "</ul>";
+// Enough pages that the report lines fill a stream buffer during the run.
+std::string repeat(const std::string &text, int times) {
+    std::string all;
+    for (int i = 0; i < times; ++i)
+        all += text;
+    return all;
+}
+const std::string many_pages = repeat(page + "\n", 300);
+const std::string many_stripped = repeat(page_stripped + "\n", 300);
 const std::string crlf_page = "<p><b>x</b>\r\n  </p>\r\n";
 const std::string ff_page = "a\xff<b><c>\n \xff<d>";
 const std::string kept = "keep me";
@@ -140,6 +149,13 @@ tool_streams from_file(const std::string &path, int flags = O_RDONLY) {
 tool_streams to_full() {
     tool_streams streams;
     streams.output_path = "/dev/full";
+    return streams;
+}
+
+tool_streams closed_stdout(const std::string &input) {
+    tool_streams streams;
+    streams.input = input;
+    streams.output_closed = true;
     return streams;
 }
 
@@ -260,6 +276,15 @@ const cli_case cli_cases[] = {
      page_stripped,
      true},
     {"usage_to_full", {}, to_full(), 1, "", "", "", true},
+    // The target must not take the closed standard output's place.
+    {"stdout_closed",
+     {"-", "out.html", "-l", "-v"},
+     closed_stdout(many_pages),
+     6,
+     "",
+     "out.html",
+     many_stripped,
+     true},
 };
 
 void PrintTo(const cli_case &c, std::ostream *os) {
@@ -287,14 +312,9 @@ INSTANTIATE_TEST_SUITE_P(Tool, CliTable, testing::ValuesIn(cli_cases),
 // A large page through real pipes on both sides, so that buffers refill and
 // the report interleaves with the text across many flushes.
 TEST_F(ToolTest, LargePageThroughPipes) {
-    std::string input, expected;
-    for (int i = 0; i < 20000; ++i) {
-        input += page + "\n";
-        expected += page_stripped + "\n";
-    }
-    tool_run run = run_tool(dir, {"-", "-", "-l"}, from_stdin(input));
+    tool_run run = run_tool(dir, {"-", "-", "-l"}, from_stdin(repeat(many_pages, 60)));
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, as_written(expected));
+    EXPECT_EQ(run.out, as_written(repeat(many_stripped, 60)));
     EXPECT_EQ(run.err, "");
 }
 

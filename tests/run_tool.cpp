@@ -62,6 +62,8 @@ namespace {
     dup2(in, 0);
     dup2(out, 1);
     dup2(err, 2);
+    if (streams.output_closed)
+        close(1);
     if (!streams.locale.empty())
         setenv("LC_ALL", streams.locale.c_str(), 1);
     std::vector<std::string> words;

@@ -12,6 +12,7 @@ struct tool_streams {
     int input_flags = 0;           // open flags for input_path (O_RDONLY is 0)
     bool input_unreadable = false; // standard input is the write end of a pipe
     std::string output_path;       // when set, standard output goes here instead of a pipe
+    bool output_closed = false;    // standard output is closed
     bool terminal = false; // standard output is a pseudo-terminal that passes bytes as they are
     std::string locale;    // when set, LC_ALL for the tool
 };

@@ -25,16 +25,16 @@ else()
   message(FATAL_ERROR "Wine is missing: apt-get install wine wine64")
 endif()
 
-foreach(arch IN ITEMS i686 ${tested_arch})
-  if(NOT TARGET tarvo_windows_${arch})
-    ExternalProject_Add(tarvo_windows_${arch}
-      SOURCE_DIR ${PROJECT_SOURCE_DIR}
-      BINARY_DIR ${CMAKE_BINARY_DIR}/windows-${arch}
-      CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/mingw-${arch}.cmake
-                 -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
-      BUILD_ALWAYS ON
-      INSTALL_COMMAND "")
-  endif()
+set(windows_archs i686 ${tested_arch})
+list(REMOVE_DUPLICATES windows_archs)
+foreach(arch IN LISTS windows_archs)
+  ExternalProject_Add(tarvo_windows_${arch}
+    SOURCE_DIR ${PROJECT_SOURCE_DIR}
+    BINARY_DIR ${CMAKE_BINARY_DIR}/windows-${arch}
+    CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/mingw-${arch}.cmake
+               -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+    BUILD_ALWAYS ON
+    INSTALL_COMMAND "")
 endforeach()
 set(TARVO_TOOL_EXE ${CMAKE_BINARY_DIR}/windows-${tested_arch}/tarvo.exe)
 

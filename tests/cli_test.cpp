@@ -318,10 +318,6 @@ TEST_F(ToolTest, LargePageThroughPipes) {
     EXPECT_EQ(run.err, "");
 }
 
-} // namespace
-
-namespace {
-
 // Names that only Windows takes for one file, or expands: another letter case
 // names the same file, and a pattern expands to the matching names.
 TEST_F(ToolTest, LetterCaseAndPatterns) {
@@ -345,10 +341,6 @@ TEST_F(ToolTest, LetterCaseAndPatterns) {
     }
     EXPECT_EQ(read_file(dir + "/page.html"), page);
 }
-
-} // namespace
-
-namespace {
 
 // The three code page 850 characters of the usage text, as UTF-8.
 std::string in_utf8(std::string text) {

@@ -1,22 +1,24 @@
 // Single-byte stream calls of the filter's hot loop. The tool has one thread,
-// so where the C library has unlocked forms they are used. Also says whether
-// the platform's text streams translate line ends themselves.
+// so the C library's unlocked forms are used: they read and write the stream
+// buffer directly instead of taking a lock for every byte. Also says whether
+// the target's text mode writes each line feed as CR LF.
 #ifndef TARVO_FILTER_BYTE_IO_H
 #define TARVO_FILTER_BYTE_IO_H
 
 #include <cstdio>
 
 #ifdef _WIN32
-// The runtime turns CR LF into LF on reading and LF into CR LF on writing.
-constexpr bool text_mode_translates_line_ends = true;
+// The source is read as bytes, and the target is a text stream: the runtime
+// writes every line feed as CR LF.
+constexpr bool target_writes_crlf = true;
 inline int read_byte(FILE *stream) {
-    return getc(stream);
+    return _getc_nolock(stream);
 }
 inline void write_byte(int byte, FILE *stream) {
-    putc(byte, stream);
+    _putc_nolock(byte, stream);
 }
 #else
-constexpr bool text_mode_translates_line_ends = false;
+constexpr bool target_writes_crlf = false;
 inline int read_byte(FILE *stream) {
     return getc_unlocked(stream);
 }

@@ -8,8 +8,12 @@ filter_state state;
 
 namespace {
 
-// How far a regular-file source is read ahead for its first line end.
-constexpr long line_end_probe_limit = 64 * 1024;
+// Ends a line on a stream that a terminal shows, where the C library would
+// keep it in the buffer.
+inline void end_line(FILE *stream) {
+    if (stream == state.terminal)
+        fflush(stream);
+}
 
 // Writes the line break inserted between '>' and '<', in the form of the
 // source's most recent line end.
@@ -17,21 +21,28 @@ inline void write_line_break(FILE *target) {
     if (state.crlf)
         write_byte('\r', target);
     write_byte('\n', target);
+    end_line(target);
 }
 
-// A CR read by the loop or after '>'. It is copied; if a line feed follows,
-// the source has CR LF line ends from here on. Any other byte is pushed back
-// for the loop, which would have read it next anyway.
+// A CR read by the loop or after '>'. Followed by a line feed, it is part of
+// a CR LF line end: it is copied, and inserted breaks take that form from
+// here on. Where the target's text mode writes every line feed as CR LF, the
+// CR is left to it instead, as a text-mode read would have done. Any other
+// byte is pushed back for the loop, which would have read it next anyway.
 void on_carriage_return() {
-    write_byte('\r', state.target);
     int next = read_byte(state.source);
     state.current_char = next;
     if (next == '\n') {
-        state.crlf = 1;
+        if (!target_writes_crlf) {
+            write_byte('\r', state.target);
+            state.crlf = 1;
+        }
         on_line_feed();
-    } else if (next != EOF) {
-        ungetc(next, state.source);
+        return;
     }
+    write_byte('\r', state.target);
+    if (next != EOF)
+        ungetc(next, state.source);
 }
 
 // Drops the spaces and tabs that start the line after a line feed, and under
@@ -51,28 +62,36 @@ void drop_indentation() {
         c = read_byte(source);
     }
     state.current_char = c;
-    if (verbose)
+    if (verbose) {
         putchar('\n');
+        end_line(stdout);
+    }
     if (c != EOF)
         ungetc(c, source);
 }
 
 } // namespace
 
-int probe_line_end() {
-    if (text_mode_translates_line_ends)
-        return 0;
+int look_ahead(int regular_file) {
+    FILE *source = state.source;
     fpos_t start;
-    if (fgetpos(state.source, &start) != 0)
-        return 0; // not seekable, such as a pipe: LF until the first line end
-    int previous = 0;
-    int c = read_byte(state.source);
-    for (long n = 0; c != EOF && c != '\n' && n < line_end_probe_limit; ++n) {
-        previous = c;
-        c = read_byte(state.source);
+    if (regular_file && !target_writes_crlf && fgetpos(source, &start) == 0) {
+        int previous = 0;
+        int c = read_byte(source);
+        while (c != EOF && c != '\n') {
+            previous = c;
+            c = read_byte(source);
+        }
+        state.crlf = c == '\n' && previous == '\r';
+        return ferror(source) || fsetpos(source, &start) != 0;
     }
-    state.crlf = c == '\n' && previous == '\r';
-    return fsetpos(state.source, &start);
+    // Not seekable, such as a pipe: breaks are LF until its first line end.
+    int c = read_byte(source);
+    if (c == EOF)
+        state.current_char = EOF; // nothing to read again
+    else
+        ungetc(c, source);
+    return ferror(source);
 }
 
 void on_close_bracket() {
@@ -86,7 +105,7 @@ void on_close_bracket() {
     } else if (c == '\n') {
         state.crlf = 0;
         on_line_feed();
-    } else if (c == '\r' && !text_mode_translates_line_ends) {
+    } else if (c == '\r') {
         on_carriage_return();
     } else if (c != EOF) {
         write_byte(c, target);
@@ -95,13 +114,14 @@ void on_close_bracket() {
 
 void on_line_feed() {
     write_byte('\n', state.target);
+    end_line(state.target);
     if (state.strip_indent)
         drop_indentation();
 }
 
 // The reading loop. The byte a handler read last is in current_char and
 // decides whether the pass goes on. Ordinary bytes stay in a local, so that
-// the hot path is one read, three compares and one write.
+// the hot path is one read, four compares and one write.
 void run_filter() {
     FILE *const source = state.source;
     FILE *const target = state.target;
@@ -117,7 +137,7 @@ void run_filter() {
             state.crlf = 0;
             on_line_feed();
             c = state.current_char;
-        } else if (c == '\r' && !text_mode_translates_line_ends) {
+        } else if (c == '\r') {
             state.current_char = c;
             on_carriage_return();
             c = state.current_char;

@@ -20,15 +20,22 @@ struct filter_state {
     // 1 while inserted line breaks are written as CR LF, because the most
     // recent line end of the source was CR LF.
     int crlf;
+    // A stream that shows on a terminal which the C library does not
+    // line-buffer by itself: it is flushed at every line end, so that each
+    // line shows as it is made. Null where there is none.
+    FILE *terminal;
 };
 
 // The one filter_state of the program, zero at start-up.
 extern filter_state state;
 
-// Reads a regular-file source ahead to its first line end and rewinds it, so
-// that line breaks inserted into the first line take the source's form.
-// Returns 0, or non-zero when the source could not be rewound.
-int probe_line_end();
+// Reads the source ahead before the target is opened, so that a source that
+// cannot be read is found while the target is still as it was. A regular
+// file is read on to its first line end, however far that lies, and rewound,
+// so that line breaks inserted into the first line take that line end's
+// form. Any other source only has its first byte read and pushed back.
+// Returns 0, or non-zero when the source could not be read or rewound.
+int look_ahead(int regular_file);
 
 // Copies the whole source to the target. Returns at the end of input, or
 // when a read fails; the caller tells the two apart with ferror.

@@ -38,7 +38,7 @@ FILE *open_source(const std::string &input, source_kind kind) {
     return fdopen(ends[0], "r");
 }
 
-// Runs one pass as the tool does: the probe, then the loop. The report lines
+// Runs one pass as the tool does: the look-ahead, then the loop. The report lines
 // are taken from standard output.
 filter_result convert(const std::string &input, int strip, int verbose,
                       source_kind kind = seekable_file, std::int64_t first_line = 0) {
@@ -49,7 +49,7 @@ filter_result convert(const std::string &input, int strip, int verbose,
     state.source = open_source(input, kind);
     state.target = tmpfile();
     testing::internal::CaptureStdout();
-    EXPECT_EQ(probe_line_end(), 0);
+    EXPECT_EQ(look_ahead(kind == seekable_file), 0);
     run_filter();
     fflush(stdout);
     filter_result result{read_all(state.target), testing::internal::GetCapturedStdout()};
@@ -85,6 +85,7 @@ const filter_case filter_cases[] = {
     {"crlf_source", "a\r\nb><c", "a\r\nb>\r\n<c", 0},
     {"crlf_first_line", "<a><b>\r\n<c><d>", "<a>\r\n<b>\r\n<c>\r\n<d>", 0},
     {"crlf_then_lf", "a\r\n<b><c>\n<d><e>", "a\r\n<b>\r\n<c>\n<d>\n<e>", 0},
+    {"lf_in_loop_ends_crlf", "a\r\nb\n<c><d>", "a\r\nb\n<c>\n<d>", 0},
     {"crlf_after_bracket", "<a>\r\n<b><c>", "<a>\r\n<b>\r\n<c>", 0},
     {"lone_cr_is_data", "a\r<b><c>", "a\r<b>\n<c>", 0},
     {"cr_after_bracket", "<a>\r<b>\n", "<a>\r<b>\n", 0},
@@ -124,10 +125,10 @@ TEST(Filter, PipeStartsWithLineFeedBreaks) {
     EXPECT_EQ(convert("<a><b>\r\n<c><d>", 0, 0, pipe_source).target, "<a>\n<b>\r\n<c>\r\n<d>");
 }
 
-TEST(Filter, ProbeStopsAtItsLimit) {
-    // A first line longer than the read-ahead keeps LF breaks until its end.
-    std::string line(70 * 1024, 'x');
-    EXPECT_EQ(convert("<a><b>" + line + "\r\n", 0, 0).target, "<a>\n<b>" + line + "\r\n");
+TEST(Filter, FirstLineEndFoundHoweverFar) {
+    // Longer than any stream buffer: the look-ahead goes on to the line end.
+    std::string line(300 * 1024, 'x');
+    EXPECT_EQ(convert("<a><b>" + line + "\r\n", 0, 0).target, "<a>\r\n<b>" + line + "\r\n");
 }
 
 struct report_case {

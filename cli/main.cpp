@@ -11,9 +11,12 @@
 namespace {
 
 // Stream buffers, sized for throughput rather than the library's default.
+// Standard output gets a buffer of its own when it carries only messages and
+// report lines.
 constexpr size_t buffer_size = 128 * 1024;
 char source_buffer[buffer_size];
 char target_buffer[buffer_size];
+char report_buffer[16 * 1024];
 
 int is_dash(const char *name) {
     return strcmp(name, "-") == 0;
@@ -24,6 +27,8 @@ int is_dash(const char *name) {
 int read_arguments(int argc, char **argv) {
     if (argc <= 2)
         return usage_error;
+    if (pattern_with_several_matches(argv))
+        return several_matches;
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "-l") == 0)
             state.strip_indent = 1;
@@ -35,36 +40,48 @@ int read_arguments(int argc, char **argv) {
     return 0;
 }
 
-// A terminal keeps its line buffering, so that output shows as it is made.
-void size_buffer(FILE *stream, char *buffer) {
-    if (!is_terminal(stream))
-        setvbuf(stream, buffer, _IOFBF, buffer_size);
+// Checks the open source before the target is opened, because opening the
+// target truncates it: a source that is a directory, that is the target or
+// standard output under another name, or that cannot be read, leaves every
+// file as it was.
+int check_source(const char *target_name) {
+    FILE *source = state.source;
+    if (is_directory(source))
+        return source_unreadable;
+    if (is_same_open_file(source, stdout))
+        return same_file_on_stdout;
+    if (!is_dash(target_name)) {
+        int same = is_same_file(source, target_name);
+        if (same != 0)
+            return same > 0 ? same_file : target_unwritable;
+        if (state.strip_indent && state.verbose && is_regular_file(stdout) &&
+            is_same_file(stdout, target_name) != 0)
+            return same_file_on_stdout;
+    }
+    if (look_ahead(is_regular_file(source)) != 0)
+        return read_failed;
+    return 0;
 }
 
-// Opens the source and checks it before the target is opened, because
-// opening the target truncates it: a source that is a directory, that is the
-// target under another name, or that fails at once, leaves the target as it
-// was. On failure no stream is left open.
+// Opens the source, checks it, and only then opens the target. On failure no
+// stream is left open.
 int open_streams(char **argv) {
-    FILE *source = is_dash(argv[1]) ? stdin : fopen(argv[1], "r");
+    FILE *source = is_dash(argv[1]) ? binary_stdin() : fopen(argv[1], "rb");
     if (!source)
         return source_unreadable;
     state.source = source;
-    size_buffer(source, source_buffer);
-    int code = 0;
-    if (is_directory(source))
-        code = source_unreadable;
-    else if (!is_dash(argv[2]) && is_same_file(source, argv[2]))
-        code = same_file;
-    else if (probe_line_end() != 0 || ferror(source))
-        code = read_failed;
-    else if (!(state.target = is_dash(argv[2]) ? stdout : fopen(argv[2], "w")))
+    give_buffer(source, source_buffer, buffer_size);
+    int code = check_source(argv[2]);
+    if (code == 0 && !(state.target = is_dash(argv[2]) ? stdout : fopen(argv[2], "w")))
         code = target_unwritable;
     if (code != 0) {
         fclose(source);
         return code;
     }
-    size_buffer(state.target, target_buffer);
+    if (give_buffer(state.target, target_buffer, buffer_size))
+        state.terminal = state.target;
+    else if (state.target != stdout && give_buffer(stdout, report_buffer, sizeof report_buffer))
+        state.terminal = stdout;
     return 0;
 }
 
@@ -103,6 +120,8 @@ int main(int argc, char **argv) {
         run_filter();
         code = close_streams();
     }
+    if (code == same_file_on_stdout)
+        return same_file; // nothing written: standard output is the user's file
     if (code != 0)
         show_message(code, argv);
     return close_stdout(code);

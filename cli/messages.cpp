@@ -4,19 +4,18 @@
 // that follow it.)
 #include "platform.h"
 #include "tarvo.h"
+#include "version.h"
 
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
-const char version[] = "3.1.1";
-const char version_date[] = "25.09.2019";
-
 const char banner[] = "\n"
                       " ************************\n"
                       " ***      Tarvo       ***\n"
                       " ************************\n";
+const char version_line[] = " Version " TARVO_VERSION ", " TARVO_VERSION_DATE "\n\n";
 
 const char usage_text[] =
     " F\201gt in HTML-Dateien zwischen schlie\341ende und \224ffnende spitze Klammern einen "
@@ -34,70 +33,63 @@ const char source_text[] = " Die Quelldatei \"%s\" existiert nicht.\n";
 const char target_text[] = " Die Zieldatei \"%s\" kann nicht ge\224ffnet werden.\n";
 const char read_text[] = " Fehler beim Lesen der Quelldatei \"%s\".\n";
 const char write_text[] = " Fehler beim Schreiben der Zieldatei \"%s\".\n";
+const char pattern_text[] = " Das Muster \"%s\" passt auf mehrere Dateien.\n"
+                            " Bitte geben Sie einen eindeutigen Dateinamen ein.\n";
 const char unknown_text[] = "Unbekannter Fehler";
-
-// Writes stored text to standard output. On a UTF-8 terminal the three
-// code page 850 characters are shown as UTF-8; anywhere else, the stored
-// bytes go out as they are.
-void put_text(const char *text, size_t length, int utf8) {
-    for (size_t i = 0; i < length; ++i) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        if (utf8 && c == 0201)
-            fputs("\303\274", stdout);
-        else if (utf8 && c == 0341)
-            fputs("\303\237", stdout);
-        else if (utf8 && c == 0224)
-            fputs("\303\266", stdout);
-        else
-            putchar(c);
-    }
-}
 
 // Formatted output of a text with one %s. The argument is printed exactly as
 // it was given on the command line.
-void print_formatted(const char *format, const char *argument, int utf8) {
+void print_formatted(const char *format, const char *argument) {
     const char *slot = strstr(format, "%s");
-    put_text(format, slot - format, utf8);
+    put_message(format, slot - format, 1);
     if (argument) // argv[0] may be missing when a caller execs with argc 0
-        fputs(argument, stdout);
-    put_text(slot + 2, strlen(slot + 2), utf8);
+        put_message(argument, strlen(argument), 0);
+    put_message(slot + 2, strlen(slot + 2), 1);
 }
 
 // Line output: the text and a line feed.
-void print_line(const char *text, int utf8) {
-    put_text(text, strlen(text), utf8);
-    putchar('\n');
+void print_line(const char *text) {
+    put_message(text, strlen(text), 1);
+    put_message("\n", 1, 1);
+}
+
+// The one file that message 2 names: with a source of -, standard input was
+// found to be the target, so the target's name is the one that says which.
+const char *one_file(char **argv) {
+    return strcmp(argv[1], "-") == 0 ? argv[2] : argv[1];
 }
 
 } // namespace
 
 int show_message(int code, char **argv) {
-    const int utf8 = console_takes_utf8();
-    print_line(banner, utf8);
-    printf(" Version %s, %s\n\n", version, version_date);
+    print_line(banner);
+    put_message(version_line, strlen(version_line), 1);
     switch (code) {
     case usage_error:
-        print_formatted(usage_text, argv[0], utf8);
-        print_line(options_text, utf8);
-        print_line(dash_text, utf8);
+        print_formatted(usage_text, argv[0]);
+        print_line(options_text);
+        print_line(dash_text);
         break;
     case same_file:
-        print_formatted(same_file_text, argv[1], utf8);
+        print_formatted(same_file_text, one_file(argv));
         break;
     case source_unreadable:
-        print_formatted(source_text, argv[1], utf8);
+        print_formatted(source_text, argv[1]);
         break;
     case target_unwritable:
-        print_formatted(target_text, argv[2], utf8);
+        print_formatted(target_text, argv[2]);
         break;
     case read_failed:
-        print_formatted(read_text, argv[1], utf8);
+        print_formatted(read_text, argv[1]);
         break;
     case write_failed:
-        print_formatted(write_text, argv[2], utf8);
+        print_formatted(write_text, argv[2]);
+        break;
+    case several_matches:
+        print_formatted(pattern_text, pattern_with_several_matches(argv));
         break;
     default:
-        print_line(unknown_text, utf8);
+        print_line(unknown_text);
     }
     return code;
 }

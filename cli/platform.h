@@ -3,6 +3,7 @@
 #ifndef TARVO_CLI_PLATFORM_H
 #define TARVO_CLI_PLATFORM_H
 
+#include <cstddef>
 #include <cstdio>
 
 // Makes sure that standard input, output and error have a descriptor each
@@ -11,18 +12,37 @@
 // closed still fails as it did.
 void keep_standard_streams_apart();
 
+// The wildcard pattern, as it was typed, that the start-up expanded into
+// several names in the source or the target position; null where there is
+// none. The answer is worked out once and kept.
+const char *pattern_with_several_matches(char **argv);
+
+// Standard input, set to pass every byte as it is where the platform's text
+// mode would change some. Typed input from a console is left as it is.
+FILE *binary_stdin();
+
+// Gives the stream a buffer of the given size. Returns 1 where the stream
+// shows on a terminal that the C library would not line-buffer, so that the
+// caller must flush each line itself.
+int give_buffer(FILE *stream, char *buffer, size_t size);
+
 // 1 when the open stream is a directory, which cannot be a source.
 int is_directory(FILE *stream);
 
-// 1 when target_name names the file that the open source stream reads, under
-// whatever name. A target that does not exist yet is never the source.
-int is_same_file(FILE *source, const char *target_name);
+// 1 when the open stream is a regular file on a disk.
+int is_regular_file(FILE *stream);
 
-// 1 when the stream is an interactive terminal.
-int is_terminal(FILE *stream);
+// Whether name names the file of the open stream, under whatever name: 1
+// yes; 0 no, or no such file; -1 the file exists but cannot be identified.
+// A terminal or another character device is never the same file.
+int is_same_file(FILE *stream, const char *name);
 
-// 1 when standard output is a terminal that shows UTF-8 rather than the
-// stored code page 850 bytes of the messages.
-int console_takes_utf8();
+// 1 when the two open streams are one regular file.
+int is_same_open_file(FILE *stream, FILE *other);
+
+// Writes part of a message to standard output in the form that its reader
+// sees: stored text is in code page 850, a name is as it was given. A
+// terminal that shows another character set gets the text converted.
+void put_message(const char *bytes, size_t length, int stored);
 
 #endif

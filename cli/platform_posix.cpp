@@ -2,9 +2,11 @@
 
 #include <cerrno>
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <langinfo.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,26 +19,97 @@ void keep_standard_streams_apart() {
     }
 }
 
+// The shell expands patterns before the tool starts, so the tool cannot tell
+// that a name came from one.
+const char *pattern_with_several_matches(char **) {
+    return nullptr;
+}
+
+FILE *binary_stdin() {
+    return stdin;
+}
+
+// A terminal keeps the C library's line buffering, so that output shows as
+// it is made.
+int give_buffer(FILE *stream, char *buffer, size_t size) {
+    if (!isatty(fileno(stream)))
+        setvbuf(stream, buffer, _IOFBF, size);
+    return 0;
+}
+
 int is_directory(FILE *stream) {
     struct stat info;
     return fstat(fileno(stream), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+int is_regular_file(FILE *stream) {
+    struct stat info;
+    return fstat(fileno(stream), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 // Same device and inode. Character devices are left out: a terminal or
 // /dev/null on both sides loses nothing.
-int is_same_file(FILE *source, const char *target_name) {
+int is_same_file(FILE *stream, const char *name) {
     struct stat from, to;
-    if (fstat(fileno(source), &from) != 0 || stat(target_name, &to) != 0)
+    if (fstat(fileno(stream), &from) != 0 || S_ISCHR(from.st_mode))
         return 0;
-    return from.st_dev == to.st_dev && from.st_ino == to.st_ino && !S_ISCHR(from.st_mode);
+    if (stat(name, &to) != 0)
+        return errno == ENOENT ? 0 : -1;
+    return from.st_dev == to.st_dev && from.st_ino == to.st_ino;
 }
 
-int is_terminal(FILE *stream) {
-    return isatty(fileno(stream));
+int is_same_open_file(FILE *stream, FILE *other) {
+    struct stat one, two;
+    return fstat(fileno(stream), &one) == 0 && fstat(fileno(other), &two) == 0 &&
+           S_ISREG(one.st_mode) && S_ISREG(two.st_mode) && one.st_dev == two.st_dev &&
+           one.st_ino == two.st_ino;
 }
 
-int console_takes_utf8() {
-    if (!isatty(STDOUT_FILENO) || !setlocale(LC_CTYPE, ""))
+namespace {
+
+// True when the codeset part of a locale name such as de_DE.UTF-8@euro is
+// UTF-8, however it is spelt.
+bool names_utf8(const char *locale) {
+    const char *dot = strchr(locale, '.');
+    if (!dot)
+        return false;
+    size_t length = strcspn(dot + 1, "@");
+    return (length == 5 && strncasecmp(dot + 1, "UTF-8", 5) == 0) ||
+           (length == 4 && strncasecmp(dot + 1, "utf8", 4) == 0);
+}
+
+// 1 when standard output is a terminal that shows UTF-8. Where the locale is
+// not installed, as on many a minimal server, its name still says what the
+// terminal shows: the first of LC_ALL, LC_CTYPE and LANG that is set.
+int terminal_takes_utf8() {
+    if (!isatty(STDOUT_FILENO))
         return 0;
-    return strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+    if (setlocale(LC_CTYPE, ""))
+        return strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+    const char *const variables[] = {"LC_ALL", "LC_CTYPE", "LANG"};
+    for (const char *variable : variables) {
+        const char *value = getenv(variable);
+        if (value && *value)
+            return names_utf8(value);
+    }
+    return 0;
+}
+
+} // namespace
+
+// On a UTF-8 terminal the three code page 850 characters of the stored texts
+// are shown as UTF-8; anywhere else the bytes go out as they are.
+void put_message(const char *bytes, size_t length, int stored) {
+    static const int utf8 = terminal_takes_utf8();
+    for (size_t i = 0; i < length; ++i) {
+        unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (utf8 && stored && c == 0201)
+            fputs("\303\274", stdout);
+        else if (utf8 && stored && c == 0341)
+            fputs("\303\237", stdout);
+        else if (utf8 && stored && c == 0224)
+            fputs("\303\266", stdout);
+        else
+            putchar(c);
+    }
 }

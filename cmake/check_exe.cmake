@@ -1,5 +1,6 @@
 # cmake -DEXE=tarvo.exe -DOBJDUMP=... -P check_exe.cmake: fails unless EXE is a
-# 32-bit Windows console program that imports only system DLLs.
+# 32-bit Windows console program that imports only system DLLs and carries the
+# UTF-8 manifest.
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "cannot read ${EXE}")
@@ -14,8 +15,14 @@ string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
 foreach(import IN LISTS imports)
   string(REPLACE "DLL Name: " "" dll "${import}")
   string(TOLOWER "${dll}" dll)
-  if(NOT dll MATCHES "^(kernel32|msvcrt|user32|advapi32|ntdll)\\.dll$")
+  if(NOT dll MATCHES "^(kernel32|msvcrt|user32|advapi32|shell32|ntdll)\\.dll$")
     message(FATAL_ERROR "${EXE} needs ${dll}")
   endif()
 endforeach()
+file(READ ${EXE} bytes HEX)
+string(HEX "<activeCodePage" tag) # written as bytes in the resource section
+string(TOLOWER "${tag}" tag)
+if(NOT bytes MATCHES "${tag}")
+  message(FATAL_ERROR "${EXE} lacks the manifest that makes UTF-8 its code page")
+endif()
 message(STATUS "${EXE}: 32-bit console program, imports ${imports}")

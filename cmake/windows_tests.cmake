@@ -1,5 +1,6 @@
 # Cross-builds tarvo.exe with MinGW-w64 and sets up the end-to-end tests to
-# run it under Wine. Sets TARVO_TOOL_EXE and TARVO_TOOL_LAUNCHER.
+# run it under Wine. Sets TARVO_TOOL_EXE, TARVO_TOOL_LAUNCHER and
+# TARVO_WINE_PREFIX.
 #
 # The shipped Windows build is 32-bit. Wine runs it only where the kernel
 # executes 32-bit Linux programs (wine32); elsewhere the tests run the 64-bit
@@ -44,7 +45,14 @@ add_test(NAME windows_exe_standalone
          COMMAND ${CMAKE_COMMAND} -DEXE=${CMAKE_BINARY_DIR}/windows-i686/tarvo.exe
                  -DOBJDUMP=i686-w64-mingw32-objdump -P ${PROJECT_SOURCE_DIR}/cmake/check_exe.cmake)
 
-# Wine creates its prefix on the first start and says so on standard error;
-# that happens here, before the tests that watch standard error.
-add_test(NAME wine_prefix COMMAND ${TARVO_TOOL_LAUNCHER} wineboot.exe --init)
-set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine ENVIRONMENT WINEDEBUG=-all)
+# The tests run in a Wine prefix of their own in the build tree, made before
+# the first of them (Wine says so on standard error the first time) and shut
+# down after the last.
+set(TARVO_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
+foreach(mode setup cleanup)
+  add_test(NAME wine_${mode}
+           COMMAND ${CMAKE_COMMAND} -DWINE=${TARVO_TOOL_LAUNCHER} -DPREFIX=${TARVO_WINE_PREFIX}
+                   -DMODE=${mode} -P ${PROJECT_SOURCE_DIR}/cmake/wine_prefix.cmake)
+endforeach()
+set_tests_properties(wine_setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
+set_tests_properties(wine_cleanup PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60)

@@ -7,6 +7,8 @@
 #include <poll.h>
 #include <pty.h>
 #include <sstream>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -46,6 +48,10 @@ namespace {
                             const tool_streams &streams, int in, int out, int err) {
     if (chdir(dir.c_str()) != 0)
         _exit(126);
+    // A tool that reads back what it writes would fill the disk: no test
+    // writes a file anywhere near this size.
+    rlimit size = {64 << 20, 64 << 20};
+    setrlimit(RLIMIT_FSIZE, &size);
     if (!streams.input_path.empty()) {
         in = open(streams.input_path.c_str(), streams.input_flags);
         if (in < 0)
@@ -55,13 +61,15 @@ namespace {
     if (streams.input_unreadable && pipe(unreadable) == 0)
         in = unreadable[1];
     if (!streams.output_path.empty()) {
-        out = open(streams.output_path.c_str(), O_WRONLY);
+        out = open(streams.output_path.c_str(), streams.output_flags);
         if (out < 0)
             _exit(126);
     }
     dup2(in, 0);
     dup2(out, 1);
     dup2(err, 2);
+    if (streams.input_closed)
+        close(0);
     if (streams.output_closed)
         close(1);
     if (!streams.locale.empty())
@@ -69,6 +77,7 @@ namespace {
     std::vector<std::string> words;
     if (tool_is_windows()) {
         setenv("WINEDEBUG", "-all", 1); // Wine's own diagnostics go to standard error
+        setenv("WINEPREFIX", TARVO_WINE_PREFIX, 1);
         words.push_back(TARVO_LAUNCHER);
     }
     words.push_back(tool_path());
@@ -127,6 +136,18 @@ void exchange(int in, int out, int err, const std::string &input, tool_run &run)
         close(in);
 }
 
+// A local socket holding input, whose peer went away with a byte unread: a
+// read returns the input and then fails with ECONNRESET.
+int reset_socket(const std::string &input) {
+    int ends[2];
+    if (socketpair(AF_UNIX, SOCK_STREAM, 0, ends) != 0 ||
+        write(ends[1], input.data(), input.size()) != static_cast<ssize_t>(input.size()) ||
+        write(ends[0], "x", 1) != 1)
+        return -1;
+    close(ends[1]);
+    return ends[0];
+}
+
 } // namespace
 
 tool_run run_tool(const std::string &dir, const std::vector<std::string> &args,
@@ -134,6 +155,11 @@ tool_run run_tool(const std::string &dir, const std::vector<std::string> &args,
     int in[2], out[2], err[2];
     if (pipe(in) != 0 || pipe(err) != 0)
         return {};
+    if (streams.input_reset) {
+        close(in[0]);
+        if ((in[0] = reset_socket(streams.input)) < 0)
+            return {};
+    }
     if (streams.terminal) {
         // Raw mode: the terminal passes the tool's bytes without turning LF
         // into CR LF.
@@ -158,7 +184,7 @@ tool_run run_tool(const std::string &dir, const std::vector<std::string> &args,
     close(out[1]);
     close(err[1]);
     tool_run run;
-    exchange(in[1], out[0], err[0], streams.input, run);
+    exchange(in[1], out[0], err[0], streams.input_reset ? "" : streams.input, run);
     int status = 0;
     waitpid(child, &status, 0);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

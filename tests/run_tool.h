@@ -3,6 +3,7 @@
 #ifndef TARVO_TESTS_RUN_TOOL_H
 #define TARVO_TESTS_RUN_TOOL_H
 
+#include <fcntl.h>
 #include <string>
 #include <vector>
 
@@ -11,8 +12,13 @@ struct tool_streams {
     std::string input_path;        // when set, standard input is opened from here instead
     int input_flags = 0;           // open flags for input_path (O_RDONLY is 0)
     bool input_unreadable = false; // standard input is the write end of a pipe
-    std::string output_path;       // when set, standard output goes here instead of a pipe
-    bool output_closed = false;    // standard output is closed
+    bool input_closed = false;     // standard input is closed
+    // Standard input is a socket that holds input and then fails with a
+    // reset connection, as a read error in the middle of a pass.
+    bool input_reset = false;
+    std::string output_path;     // when set, standard output goes here instead of a pipe
+    int output_flags = O_WRONLY; // open flags for output_path
+    bool output_closed = false;  // standard output is closed
     bool terminal = false; // standard output is a pseudo-terminal that passes bytes as they are
     std::string locale;    // when set, LC_ALL for the tool
 };

@@ -455,12 +455,12 @@ tool_streams terminal(const std::string &locale) {
     return streams;
 }
 
-// A UTF-8 terminal shows the umlauts of the messages as UTF-8. Redirected
-// output and other character sets keep the stored bytes, and the converted
-// text is never touched.
+// A UTF-8 terminal shows the umlauts of the messages as UTF-8, also where
+// its locale is not installed. Redirected output and other character sets
+// keep the stored bytes, and the converted text is never touched.
 TEST_F(ToolTest, UmlautsOnTerminals) {
     if (tool_is_windows())
-        GTEST_SKIP() << "the Windows console shows the stored bytes";
+        GTEST_SKIP() << "a Windows console is tested in UmlautsOnConsoles";
     tool_streams redirected;
     redirected.locale = "C.UTF-8";
     const std::string cp850_page = "<p>\x81\xE1\x94</p><p>";
@@ -471,6 +471,8 @@ TEST_F(ToolTest, UmlautsOnTerminals) {
         std::string out;
     } cases[] = {
         {{}, terminal("C.UTF-8"), in_utf8(usage(program_name()))},
+        {{}, terminal("xx_XX.utf8@euro"), in_utf8(usage(program_name()))},
+        {{}, terminal("xx_XX.ISO-8859-15"), usage(program_name())},
         {{}, terminal("C"), usage(program_name())},
         {{}, redirected, usage(program_name())},
         {{"cp850.html", "-"}, terminal("C.UTF-8"), "<p>\x81\xE1\x94</p>\n<p>"},
@@ -480,6 +482,33 @@ TEST_F(ToolTest, UmlautsOnTerminals) {
         EXPECT_EQ(run.out, c.out);
         EXPECT_EQ(run.err, "");
     }
+}
+
+// What a terminal shows of Wine's console: its cursor controls removed. (It
+// also wraps lines at 80 columns and turns tabs into spaces.)
+std::string shown(std::string text) {
+    for (size_t at; (at = text.find("\x1b[")) != std::string::npos;)
+        text.erase(at, text.find_first_of("@ABCDEFGHJKLMPSTXhlm", at + 2) + 1 - at);
+    return text;
+}
+
+// A console gets the messages as UTF-16 from the stored code page 850 texts
+// and from the UTF-8 names, whatever its code page; Wine renders it on the
+// pseudo-terminal as UTF-8.
+TEST_F(ToolTest, UmlautsOnConsoles) {
+    if (!tool_is_windows())
+        GTEST_SKIP() << "needs a Windows console";
+    tool_run run = run_tool(dir, {}, terminal("C.UTF-8"));
+    EXPECT_EQ(run.status, 1);
+    for (const char *word :
+         {"F\u00fcgt ", " schlie\u00dfende ", " \u00f6ffnende ", "Ausf\u00fchrliche"})
+        EXPECT_NE(shown(run.out).find(word), std::string::npos) << word << " in " << run.out;
+    run = run_tool(dir, {"\u00dcbersicht.html", "out.html"}, terminal("C.UTF-8"));
+    EXPECT_EQ(run.status, 3);
+    EXPECT_NE(shown(run.out).find(" Die Quelldatei \"\u00dcbersicht.html\" existiert nicht.\r\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.err, "");
 }
 
 } // namespace

@@ -100,7 +100,9 @@ int terminal_takes_utf8() {
 // On a UTF-8 terminal the three code page 850 characters of the stored texts
 // are shown as UTF-8; anywhere else the bytes go out as they are.
 void put_message(const char *bytes, size_t length, int stored) {
-    static const int utf8 = terminal_takes_utf8();
+    static int utf8 = -1; // looked at once, on the first part of a message
+    if (utf8 < 0)
+        utf8 = terminal_takes_utf8();
     for (size_t i = 0; i < length; ++i) {
         unsigned char c = static_cast<unsigned char>(bytes[i]);
         if (utf8 && stored && c == 0201)

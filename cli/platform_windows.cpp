@@ -7,8 +7,6 @@
 #include <sys/stat.h>
 #include <windows.h>
 
-#include <shellapi.h>
-
 // The runtime's start-up expands wildcard patterns in the arguments into the
 // names of the matching files before main sees them, as a Unix shell would.
 // A pattern that matches nothing is passed on as it is.
@@ -53,14 +51,29 @@ int names_of(const wchar_t *word, char **argv, int at) {
     return names > 0 ? names : 1;
 }
 
+// The command line split into words as the runtime splits it, by Windows'
+// own CommandLineToArgvW. Its DLL is loaded only here, as it costs more to
+// load than a small conversion takes.
+wchar_t **typed_words(const wchar_t *command_line, int *words) {
+    typedef wchar_t **(WINAPI * splitter)(const wchar_t *, int *);
+    HMODULE shell = LoadLibraryW(L"shell32.dll");
+    FARPROC split = shell ? GetProcAddress(shell, "CommandLineToArgvW") : nullptr;
+    if (!split)
+        return nullptr;
+    return reinterpret_cast<splitter>(reinterpret_cast<void (*)()>(split))(command_line, words);
+}
+
 // Holds the words as typed against what main received. Only where main got
 // more arguments than were typed did some pattern become several names.
 const char *find_pattern(char **argv) {
+    const wchar_t *command_line = GetCommandLineW();
+    if (!wcspbrk(command_line, L"*?"))
+        return nullptr;
     int argc = 0;
     while (argv[argc])
         ++argc;
     int words = 0;
-    wchar_t **typed = CommandLineToArgvW(GetCommandLineW(), &words);
+    wchar_t **typed = typed_words(command_line, &words);
     if (!typed)
         return nullptr;
     const char *pattern = nullptr;
@@ -220,7 +233,9 @@ int is_same_open_file(FILE *stream, FILE *other) {
 // read right whatever its code page. Anywhere else the bytes go out as they
 // are: the stored code page 850 texts, and the names as given.
 void put_message(const char *bytes, size_t length, int stored) {
-    static const bool console = is_console(stdout);
+    static int console = -1; // looked at once, on the first part of a message
+    if (console < 0)
+        console = is_console(stdout);
     if (console)
         write_console(bytes, length, stored ? 850 : CP_ACP);
     else

@@ -84,12 +84,7 @@ const std::string ctrl_z_plain = "<a>\x1a<b>\n<c>";
 // Names outside every ANSI code page but UTF-8.
 const std::string omega = "\u03a9.html", japan = "\u65e5\u672c.html";
 // page.html in 261 characters, past the 260 of a Windows path.
-const std::string long_page = [] {
-    std::string name;
-    while (name.size() < 252)
-        name += "./";
-    return name + "page.html";
-}();
+const std::string long_page = repeat("./", 126) + "page.html";
 const std::string kept = "keep me";
 const char absent[] = "(absent)";
 
@@ -166,8 +161,8 @@ tool_streams from_file(const std::string &path, int flags = O_RDONLY) {
     return streams;
 }
 
-tool_streams to_file(const std::string &path, int flags = O_WRONLY) {
-    tool_streams streams;
+tool_streams to_file(const std::string &path, int flags = O_WRONLY, const std::string &in = "") {
+    tool_streams streams = from_file(in);
     streams.output_path = path;
     streams.output_flags = flags;
     return streams;
@@ -175,12 +170,6 @@ tool_streams to_file(const std::string &path, int flags = O_WRONLY) {
 
 tool_streams to_full() {
     return to_file("/dev/full");
-}
-
-tool_streams file_to_file(const std::string &in, const std::string &out, int flags) {
-    tool_streams streams = to_file(out, flags);
-    streams.input_path = in;
-    return streams;
 }
 
 tool_streams closed_stdout(const std::string &input) {
@@ -327,7 +316,7 @@ const cli_case cli_cases[] = {
      "",
      "out.html",
      absent},
-    {"stdin_appended", {"-", "-"}, file_to_file("page.html", "page.html", append), 2, "", "", ""},
+    {"stdin_appended", {"-", "-"}, to_file("page.html", append, "page.html"), 2, "", "", ""},
     {"report_into_target",
      {"page.html", "old.html", "-l", "-v"},
      to_file("old.html", append),

@@ -37,7 +37,8 @@ int is_regular_file(FILE *stream);
 // A terminal or another character device is never the same file.
 int is_same_file(FILE *stream, const char *name);
 
-// 1 when the two open streams are one regular file.
+// 1 when the two open streams are one regular file, and also where two
+// regular files cannot be told apart: a refusal is better than a lost file.
 int is_same_open_file(FILE *stream, FILE *other);
 
 // Writes part of a message to standard output in the form that its reader

@@ -85,7 +85,8 @@ int look_ahead(int regular_file) {
         state.crlf = c == '\n' && previous == '\r';
         return ferror(source) || fsetpos(source, &start) != 0;
     }
-    // Not seekable, such as a pipe: breaks are LF until its first line end.
+    // A pipe, a device, or a target that writes CR LF itself: only the first
+    // byte, so that a read error at the start still leaves the target alone.
     int c = read_byte(source);
     if (c == EOF)
         state.current_char = EOF; // nothing to read again

@@ -18,17 +18,13 @@ char source_buffer[buffer_size];
 char target_buffer[buffer_size];
 char report_buffer[16 * 1024];
 
-int is_dash(const char *name) {
-    return strcmp(name, "-") == 0;
-}
-
 // Reads the options and checks the names. Every element from the source name
 // on is compared with -l and -v, so a name spelt like an option sets it too.
 int read_arguments(int argc, char **argv) {
     if (argc <= 2)
         return usage_error;
-    if (pattern_with_several_matches(argv))
-        return several_matches;
+    if (first_surplus_name(argv))
+        return too_many_names;
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "-l") == 0)
             state.strip_indent = 1;
@@ -40,48 +36,69 @@ int read_arguments(int argc, char **argv) {
     return 0;
 }
 
-// Checks the open source before the target is opened, because opening the
-// target truncates it: a source that is a directory, that is the target or
-// standard output under another name, or that cannot be read, leaves every
-// file as it was.
-int check_source(const char *target_name) {
-    FILE *source = state.source;
-    if (is_directory(source))
+// Opens the source: standard input for -, and for a name that reaches what
+// standard input holds where that is not a regular file (/dev/stdin, a pipe,
+// a terminal), so that a closed standard input stays closed under any name.
+int open_source(const char *name) {
+    FILE *source = is_dash(name) || (names_stream(name, stdin) && !is_regular_file(stdin))
+                       ? binary_stdin()
+                       : fopen(name, "rb");
+    if (!source)
         return source_unreadable;
-    if (is_same_open_file(source, stdout))
-        return same_file_on_stdout;
-    if (!is_dash(target_name)) {
-        int same = is_same_file(source, target_name);
+    if (is_directory(source)) {
+        fclose(source);
+        return source_unreadable;
+    }
+    state.source = source;
+    give_buffer(source, source_buffer, sizeof source_buffer);
+    return 0;
+}
+
+// 1 when the target is written through standard output: for -, and for a
+// name that reaches what standard output holds (/dev/stdout, or the file,
+// pipe or terminal it was redirected to), which is then neither opened anew
+// nor truncated, and takes the report lines in their order.
+int target_is_stdout(const char *name) {
+    return is_dash(name) || names_stream(name, stdout);
+}
+
+// Checks the target against the open source and reads the source ahead,
+// both before the target is opened, because opening it truncates it: a
+// target that is the source, or a source that cannot be read, leaves every
+// file as it was.
+int check_target(const char *name) {
+    if (!target_is_stdout(name)) {
+        int same = is_same_file(state.source, name);
         if (same != 0)
             return same > 0 ? same_file : target_unwritable;
-        if (state.strip_indent && state.verbose && is_regular_file(stdout) &&
-            is_same_file(stdout, target_name) != 0)
-            return same_file_on_stdout;
     }
-    if (look_ahead(is_regular_file(source)) != 0)
+    if (look_ahead(is_regular_file(state.source)) != 0)
         return read_failed;
     return 0;
 }
 
-// Opens the source, checks it, and only then opens the target. On failure no
-// stream is left open.
-int open_streams(char **argv) {
-    FILE *source = is_dash(argv[1]) ? binary_stdin() : fopen(argv[1], "rb");
-    if (!source)
-        return source_unreadable;
-    state.source = source;
-    give_buffer(source, source_buffer, buffer_size);
-    int code = check_source(argv[2]);
-    if (code == 0 && !(state.target = is_dash(argv[2]) ? stdout : fopen(argv[2], "w")))
+// Opens the target once the checks have passed. On failure the source is
+// closed, so that no stream is left open.
+int open_target(const char *name) {
+    int code = check_target(name);
+    if (code == 0 && !(state.target = target_is_stdout(name) ? stdout : fopen(name, "w")))
         code = target_unwritable;
     if (code != 0) {
-        fclose(source);
+        fclose(state.source);
         return code;
     }
-    if (give_buffer(state.target, target_buffer, buffer_size))
+    give_buffer(state.target, target_buffer, sizeof target_buffer);
+    if (state.target != stdout)
+        keep_running_without_stdout();
+    // The text goes to the target, the report lines to standard output: the
+    // first of them that shows on a terminal gets its lines flushed.
+    if (needs_line_flush(state.target)) {
         state.terminal = state.target;
-    else if (state.target != stdout && give_buffer(stdout, report_buffer, sizeof report_buffer))
-        state.terminal = stdout;
+    } else if (state.target != stdout) {
+        give_buffer(stdout, report_buffer, sizeof report_buffer);
+        if (needs_line_flush(stdout))
+            state.terminal = stdout;
+    }
     return 0;
 }
 
@@ -104,24 +121,46 @@ int close_streams() {
 // Standard output carries the messages, the report lines and perhaps the
 // target; its close is the last check that none of it was lost.
 int close_stdout(int code) {
-    if (fclose(stdout) != 0 && code == 0)
+    int lost = ferror(stdout);
+    lost |= fclose(stdout) != 0;
+    if (lost && code == 0)
         return write_failed;
     return code;
 }
 
 } // namespace
 
+int is_dash(const char *name) {
+    return strcmp(name, "-") == 0;
+}
+
+const char *first_surplus_name(char **argv) {
+    for (int i = 3; argv[i]; ++i) {
+        if (argv[i][0] != '\0' && argv[i][0] != '-')
+            return argv[i];
+    }
+    return nullptr;
+}
+
 int main(int argc, char **argv) {
     keep_standard_streams_apart();
-    int code = read_arguments(argc, argv);
+    int code = expand_wildcards(&argc, &argv) ? several_matches : 0;
     if (code == 0)
-        code = open_streams(argv);
+        code = read_arguments(argc, argv);
+    if (code == 0)
+        code = open_source(argv[1]);
+    if (code == 0 && is_same_open_file(state.source, stdout)) {
+        // Standard output is the source's file: refused without a word, as
+        // any message would land in that file.
+        fclose(state.source);
+        return same_file;
+    }
+    if (code == 0)
+        code = open_target(argv[2]);
     if (code == 0) {
         run_filter();
         code = close_streams();
     }
-    if (code == same_file_on_stdout)
-        return same_file; // nothing written: standard output is the user's file
     if (code != 0)
         show_message(code, argv);
     return close_stdout(code);

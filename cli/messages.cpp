@@ -35,58 +35,71 @@ const char read_text[] = " Fehler beim Lesen der Quelldatei \"%s\".\n";
 const char write_text[] = " Fehler beim Schreiben der Zieldatei \"%s\".\n";
 const char pattern_text[] = " Das Muster \"%s\" passt auf mehrere Dateien.\n"
                             " Bitte geben Sie einen eindeutigen Dateinamen ein.\n";
+const char surplus_text[] = " Zu viele Dateinamen: \"%s\" ist keine Option.\n"
+                            " Bitte geben Sie genau eine Quelldatei und eine Zieldatei an.\n";
 const char unknown_text[] = "Unbekannter Fehler";
 
-// Formatted output of a text with one %s. The argument is printed exactly as
-// it was given on the command line.
-void print_formatted(const char *format, const char *argument) {
+// A stored text with one %s, and in its place a name exactly as it was
+// given on the command line.
+void print_with_name(const char *format, const char *name) {
     const char *slot = strstr(format, "%s");
-    put_message(format, slot - format, 1);
-    if (argument) // argv[0] may be missing when a caller execs with argc 0
-        put_message(argument, strlen(argument), 0);
-    put_message(slot + 2, strlen(slot + 2), 1);
+    put_message(format, slot - format, stored_text);
+    if (name) // argv[0] may be missing when a caller execs with argc 0
+        put_message(name, strlen(name), given_name);
+    put_message(slot + 2, strlen(slot + 2), stored_text);
 }
 
 // Line output: the text and a line feed.
 void print_line(const char *text) {
-    put_message(text, strlen(text), 1);
-    put_message("\n", 1, 1);
+    put_message(text, strlen(text), stored_text);
+    put_message("\n", 1, stored_text);
 }
 
 // The one file that message 2 names: with a source of -, standard input was
 // found to be the target, so the target's name is the one that says which.
 const char *one_file(char **argv) {
-    return strcmp(argv[1], "-") == 0 ? argv[2] : argv[1];
+    return is_dash(argv[1]) ? argv[2] : argv[1];
+}
+
+// The last element, where the expansion of patterns stopped.
+const char *last_word(char **argv) {
+    int last = 0;
+    while (argv[last] && argv[last + 1])
+        ++last;
+    return argv[last];
 }
 
 } // namespace
 
 int show_message(int code, char **argv) {
     print_line(banner);
-    put_message(version_line, strlen(version_line), 1);
+    put_message(version_line, strlen(version_line), stored_text);
     switch (code) {
     case usage_error:
-        print_formatted(usage_text, argv[0]);
+        print_with_name(usage_text, argv[0]);
         print_line(options_text);
         print_line(dash_text);
         break;
     case same_file:
-        print_formatted(same_file_text, one_file(argv));
+        print_with_name(same_file_text, one_file(argv));
         break;
     case source_unreadable:
-        print_formatted(source_text, argv[1]);
+        print_with_name(source_text, argv[1]);
         break;
     case target_unwritable:
-        print_formatted(target_text, argv[2]);
+        print_with_name(target_text, argv[2]);
         break;
     case read_failed:
-        print_formatted(read_text, argv[1]);
+        print_with_name(read_text, argv[1]);
         break;
     case write_failed:
-        print_formatted(write_text, argv[2]);
+        print_with_name(write_text, argv[2]);
         break;
     case several_matches:
-        print_formatted(pattern_text, pattern_with_several_matches(argv));
+        print_with_name(pattern_text, last_word(argv));
+        break;
+    case too_many_names:
+        print_with_name(surplus_text, first_surplus_name(argv));
         break;
     default:
         print_line(unknown_text);

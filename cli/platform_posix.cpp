@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <clocale>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -10,19 +11,31 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// A closed descriptor gets /dev/null opened the wrong way round: reading a
-// closed standard input or writing a closed standard output still fails.
+// A closed descriptor gets the wrong end of a pipe of its own: reading a
+// closed standard input or writing a closed standard output still fails, and
+// no name but /dev/fd/N reaches that pipe.
 void keep_standard_streams_apart() {
     for (int fd = 0; fd <= 2; ++fd) {
-        if (fcntl(fd, F_GETFD) == -1 && errno == EBADF)
-            open("/dev/null", fd == 0 ? O_WRONLY : O_RDONLY);
+        int ends[2];
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF || pipe(ends) != 0)
+            continue;
+        int wrong = fd == 0 ? ends[1] : ends[0], other = fd == 0 ? ends[0] : ends[1];
+        if (wrong != fd) {
+            dup2(wrong, fd); // also closes other, where that took fd
+            close(wrong);
+        }
+        if (other != fd)
+            close(other);
     }
 }
 
-// The shell expands patterns before the tool starts, so the tool cannot tell
-// that a name came from one.
-const char *pattern_with_several_matches(char **) {
-    return nullptr;
+// The shell expands patterns before the tool starts.
+int expand_wildcards(int *, char ***) {
+    return 0;
+}
+
+void keep_running_without_stdout() {
+    signal(SIGPIPE, SIG_IGN);
 }
 
 FILE *binary_stdin() {
@@ -31,9 +44,12 @@ FILE *binary_stdin() {
 
 // A terminal keeps the C library's line buffering, so that output shows as
 // it is made.
-int give_buffer(FILE *stream, char *buffer, size_t size) {
+void give_buffer(FILE *stream, char *buffer, size_t size) {
     if (!isatty(fileno(stream)))
         setvbuf(stream, buffer, _IOFBF, size);
+}
+
+int needs_line_flush(FILE *) {
     return 0;
 }
 
@@ -56,6 +72,12 @@ int is_same_file(FILE *stream, const char *name) {
     if (stat(name, &to) != 0)
         return errno == ENOENT ? 0 : -1;
     return from.st_dev == to.st_dev && from.st_ino == to.st_ino;
+}
+
+int names_stream(const char *name, FILE *stream) {
+    struct stat file, named;
+    return fstat(fileno(stream), &file) == 0 && stat(name, &named) == 0 &&
+           file.st_dev == named.st_dev && file.st_ino == named.st_ino;
 }
 
 int is_same_open_file(FILE *stream, FILE *other) {
@@ -95,22 +117,34 @@ int terminal_takes_utf8() {
     return 0;
 }
 
+// The three code page 850 characters of the stored texts, and their UTF-8.
+const struct {
+    unsigned char stored;
+    const char *utf8;
+} umlauts[] = {{0201, "\303\274"}, {0341, "\303\237"}, {0224, "\303\266"}};
+
+// The UTF-8 form of a stored byte, or null where it is ASCII.
+const char *as_utf8(unsigned char c) {
+    for (const auto &umlaut : umlauts) {
+        if (umlaut.stored == c)
+            return umlaut.utf8;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 // On a UTF-8 terminal the three code page 850 characters of the stored texts
 // are shown as UTF-8; anywhere else the bytes go out as they are.
-void put_message(const char *bytes, size_t length, int stored) {
+void put_message(const char *bytes, size_t length, message_part part) {
     static int utf8 = -1; // looked at once, on the first part of a message
     if (utf8 < 0)
         utf8 = terminal_takes_utf8();
     for (size_t i = 0; i < length; ++i) {
         unsigned char c = static_cast<unsigned char>(bytes[i]);
-        if (utf8 && stored && c == 0201)
-            fputs("\303\274", stdout);
-        else if (utf8 && stored && c == 0341)
-            fputs("\303\237", stdout);
-        else if (utf8 && stored && c == 0224)
-            fputs("\303\266", stdout);
+        const char *shown = utf8 && part == stored_text ? as_utf8(c) : nullptr;
+        if (shown)
+            fputs(shown, stdout);
         else
             putchar(c);
     }

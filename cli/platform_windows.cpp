@@ -1,5 +1,6 @@
 #include "platform.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <fcntl.h>
@@ -7,14 +8,21 @@
 #include <sys/stat.h>
 #include <windows.h>
 
-// The runtime's start-up expands wildcard patterns in the arguments into the
-// names of the matching files before main sees them, as a Unix shell would.
-// A pattern that matches nothing is passed on as it is.
+// The runtime's start-up is told to leave wildcard patterns as typed:
+// expand_wildcards expands them itself, so that the one expansion also sees
+// which of them stand for several names.
 extern "C" {
-int _dowildcard = -1;
+int _dowildcard = 0;
+// The runtime's split of the command line, in UTF-16.
+int __wgetmainargs(int *argc, wchar_t ***argv, wchar_t ***env, int wildcards, void *startup);
 }
 
 namespace {
+
+// The longest command line in UTF-16 units, and the longest name that a
+// match makes of it, in bytes of the ANSI code page.
+constexpr int longest_line = 32768;
+constexpr int longest_name = 3 * (longest_line + MAX_PATH);
 
 HANDLE handle_of(FILE *stream) {
     return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
@@ -27,65 +35,90 @@ bool is_console(FILE *stream) {
     return GetConsoleMode(handle_of(stream), &mode) != 0;
 }
 
-// Room for the longest command line, 32767 UTF-16 units, as UTF-8.
-char typed_pattern[3 * 32768];
-
-// How many of main's arguments, from position at on, the typed word became.
-// The start-up leaves a word as typed where it holds no wildcard, where it
-// matches nothing, and (in Windows' own runtime) where it was quoted; since
-// no file name holds * or ?, such a word shows as itself. Otherwise it became
-// one name for each match, but for . and ..
-int names_of(const wchar_t *word, char **argv, int at) {
-    if (!wcspbrk(word, L"*?") || !argv[at] || strpbrk(argv[at], "*?"))
-        return 1;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(word, &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return 1;
-    int names = 0;
-    do {
-        const wchar_t *name = found.cFileName;
-        names += wcscmp(name, L".") != 0 && wcscmp(name, L"..") != 0;
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return names > 0 ? names : 1;
+bool utf8_code_page() {
+    return GetACP() == CP_UTF8;
 }
 
-// The command line split into words as the runtime splits it, by Windows'
-// own CommandLineToArgvW. Its DLL is loaded only here, as it costs more to
-// load than a small conversion takes.
-wchar_t **typed_words(const wchar_t *command_line, int *words) {
-    typedef wchar_t **(WINAPI * splitter)(const wchar_t *, int *);
-    HMODULE shell = LoadLibraryW(L"shell32.dll");
-    FARPROC split = shell ? GetProcAddress(shell, "CommandLineToArgvW") : nullptr;
-    if (!split)
-        return nullptr;
-    return reinterpret_cast<splitter>(reinterpret_cast<void (*)()>(split))(command_line, words);
-}
-
-// Holds the words as typed against what main received. Only where main got
-// more arguments than were typed did some pattern become several names.
-const char *find_pattern(char **argv) {
-    const wchar_t *command_line = GetCommandLineW();
-    if (!wcspbrk(command_line, L"*?"))
-        return nullptr;
-    int argc = 0;
-    while (argv[argc])
-        ++argc;
-    int words = 0;
-    wchar_t **typed = typed_words(command_line, &words);
-    if (!typed)
-        return nullptr;
-    const char *pattern = nullptr;
-    for (int word = 1, at = 1; words < argc && word <= 2 && word < words && !pattern; ++word) {
-        int names = names_of(typed[word], argv, at);
-        if (names > 1 && WideCharToMultiByte(CP_ACP, 0, typed[word], -1, typed_pattern,
-                                             sizeof typed_pattern, nullptr, nullptr) > 0)
-            pattern = typed_pattern;
-        at += names;
+// Main's word in UTF-16, to be matched. Where the ANSI code page is UTF-8
+// the word converts without loss. Under any other code page, a ? in main's
+// words may stand for a character that the code page lacks, and only the
+// runtime's own UTF-16 split of the same command line says which: where
+// that cannot be had, null, so that the word is taken as typed.
+const wchar_t *wide_word(int argc, char **argv, int at) {
+    static wchar_t word[longest_line];
+    if (utf8_code_page())
+        return MultiByteToWideChar(CP_UTF8, 0, argv[at], -1, word, longest_line) > 0 ? word
+                                                                                     : nullptr;
+    static int count = -1;
+    static wchar_t **words;
+    if (count < 0) {
+        int startup = 0;
+        wchar_t **environment;
+        if (__wgetmainargs(&count, &words, &environment, 0, &startup) != 0)
+            count = 0;
     }
-    LocalFree(typed);
-    return pattern;
+    return count == argc ? words[at] : nullptr;
+}
+
+// A match as main's word: the directory part of the pattern, as typed, and
+// the name found, in the ANSI code page. Null where the code page cannot
+// hold it without loss.
+char *match_name(const wchar_t *pattern, const wchar_t *found) {
+    static char names[3][longest_name]; // the source, the target, a surplus name
+    static int made;
+    static wchar_t path[longest_line + MAX_PATH];
+    const wchar_t *file_part = pattern;
+    for (const wchar_t *c = pattern; *c; ++c) {
+        if (*c == L'\\' || *c == L'/' || *c == L':')
+            file_part = c + 1;
+    }
+    if (made == 3)
+        return nullptr;
+    wmemcpy(path, pattern, file_part - pattern);
+    wcscpy(path + (file_part - pattern), found);
+    bool utf8 = utf8_code_page();
+    BOOL lost = FALSE;
+    if (WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, path, -1, names[made],
+                            longest_name, nullptr, utf8 ? nullptr : &lost) == 0 ||
+        lost)
+        return nullptr;
+    return names[made++];
+}
+
+// Appends the files that the pattern matches, but for . and .., to words,
+// as the runtime's expansion would. In the source or the target position
+// it stops at the second match, which is enough to refuse the run. In
+// option position only what a run can use is kept: -l and -v, and the first
+// name that does not begin with -, at which the run stops anyway. Returns
+// how many files matched: 0 also where a name cannot be held.
+int expand(const wchar_t *pattern, bool option, char **words, int *count) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    int matches = 0;
+    bool enough = false;
+    do {
+        const wchar_t *file = found.cFileName;
+        if (wcscmp(file, L".") == 0 || wcscmp(file, L"..") == 0)
+            continue;
+        if (++matches == 2 && !option)
+            break;
+        if (option && file[0] == L'-') {
+            if (wcscmp(file, L"-l") == 0 || wcscmp(file, L"-v") == 0)
+                words[(*count)++] = const_cast<char *>(file[1] == L'l' ? "-l" : "-v");
+            continue;
+        }
+        char *name = match_name(pattern, file);
+        if (!name) {
+            matches = 0;
+            break;
+        }
+        words[(*count)++] = name;
+        enough = option;
+    } while (!enough && FindNextFileW(search, &found));
+    FindClose(search);
+    return matches;
 }
 
 // Identity of an open file: the volume serial number (0 where Windows
@@ -140,7 +173,7 @@ bool is_disk_file(HANDLE file) {
 // feed as CR LF, as text mode would. What the runtime still holds for
 // standard output goes first, so that the order of everything holds.
 void write_console(const char *bytes, size_t length, UINT code_page) {
-    static wchar_t wide[32768];
+    static wchar_t wide[longest_line];
     fflush(stdout);
     HANDLE console = handle_of(stdout);
     while (length > 0) {
@@ -160,20 +193,69 @@ void write_console(const char *bytes, size_t length, UINT code_page) {
     }
 }
 
+// Opens a name without access rights, only to identify its file, as the
+// runtime's fopen reaches it: by its UTF-16 form. Returns 1 with the file
+// open; 0 where the name reaches no file, or a device that cannot be opened
+// so (CON, CONOUT$, PRN: Windows turns such a name into a device path); -1
+// where a file is there but cannot be opened.
+int open_to_identify(const char *name, HANDLE *file) {
+    static wchar_t wide[longest_line], full[longest_line];
+    if (MultiByteToWideChar(CP_ACP, 0, name, -1, wide, longest_line) == 0)
+        return -1;
+    *file = CreateFileW(wide, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (*file != INVALID_HANDLE_VALUE)
+        return 1;
+    DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+        return 0;
+    DWORD length = GetFullPathNameW(wide, longest_line, full, nullptr);
+    bool device = length > 4 && wcsncmp(full, L"\\\\.\\", 4) == 0 && wcsncmp(wide, L"\\\\", 2) != 0;
+    return device || _wcsicmp(wide, L"CONIN$") == 0 || _wcsicmp(wide, L"CONOUT$") == 0 ? 0 : -1;
+}
+
 } // namespace
 
 // The runtime gives every process its three standard streams.
 void keep_standard_streams_apart() {}
 
-const char *pattern_with_several_matches(char **argv) {
-    static bool looked;
-    static const char *pattern;
-    if (!looked) {
-        looked = true;
-        pattern = find_pattern(argv);
+// Each word that holds * or ? in its last part is matched with
+// FindFirstFileW; one that matches nothing stays as typed, as does one in
+// the source or the target position that matches several files, where the
+// expansion stops.
+int expand_wildcards(int *argc, char ***argv) {
+    int typed = *argc;
+    // At most -l, -v and a name for each word.
+    char **words = static_cast<char **>(malloc((3 * typed + 1) * sizeof *words));
+    if (!words)
+        return 0;
+    int count = 0;
+    for (int at = 0; at < typed; ++at) {
+        const wchar_t *pattern = at > 0 ? wide_word(typed, *argv, at) : nullptr;
+        int before = count;
+        if (pattern && wcspbrk(pattern, L"*?")) {
+            int matches = expand(pattern, at > 2, words, &count);
+            if (matches > 1 && at <= 2) {
+                words[before] = (*argv)[at];
+                words[before + 1] = nullptr;
+                *argc = before + 1;
+                *argv = words;
+                return 1;
+            }
+            if (matches > 0)
+                continue;
+        }
+        count = before;
+        words[count++] = (*argv)[at];
     }
-    return pattern;
+    words[count] = nullptr;
+    *argc = count;
+    *argv = words;
+    return 0;
 }
+
+// Windows has no SIGPIPE: a write to a pipe whose reader went away fails.
+void keep_running_without_stdout() {}
 
 // Text mode would end the input at a byte 0x1A and turn CR LF into LF; the
 // filter does the latter itself. Typed input keeps text mode, so that
@@ -186,9 +268,12 @@ FILE *binary_stdin() {
 
 // The runtime does not line-buffer: a console without a buffer gets every
 // byte as a write of its own, so it gets one, and its lines are flushed by
-// the caller.
-int give_buffer(FILE *stream, char *buffer, size_t size) {
+// the writer.
+void give_buffer(FILE *stream, char *buffer, size_t size) {
     setvbuf(stream, buffer, _IOFBF, size);
+}
+
+int needs_line_flush(FILE *stream) {
     return is_console(stream);
 }
 
@@ -210,17 +295,24 @@ int is_same_file(FILE *stream, const char *name) {
     HANDLE from = handle_of(stream);
     if (!is_disk_file(from))
         return 0;
-    static wchar_t wide[32768];
-    if (MultiByteToWideChar(CP_ACP, 0, name, -1, wide, sizeof wide / sizeof *wide) == 0)
-        return -1;
-    HANDLE to = CreateFileW(wide, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (to == INVALID_HANDLE_VALUE) {
-        DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : -1;
-    }
-    int same = compare_files(from, to);
+    HANDLE to;
+    int opened = open_to_identify(name, &to);
+    if (opened <= 0)
+        return opened;
+    int same = is_disk_file(to) ? compare_files(from, to) : 0;
     CloseHandle(to);
+    return same;
+}
+
+int names_stream(const char *name, FILE *stream) {
+    HANDLE file = handle_of(stream);
+    if (!is_disk_file(file))
+        return 0;
+    HANDLE named;
+    if (open_to_identify(name, &named) <= 0)
+        return 0;
+    int same = is_disk_file(named) && compare_files(file, named) == 1;
+    CloseHandle(named);
     return same;
 }
 
@@ -232,12 +324,12 @@ int is_same_open_file(FILE *stream, FILE *other) {
 // A console gets the messages as UTF-16, so that their umlauts and the names
 // read right whatever its code page. Anywhere else the bytes go out as they
 // are: the stored code page 850 texts, and the names as given.
-void put_message(const char *bytes, size_t length, int stored) {
+void put_message(const char *bytes, size_t length, message_part part) {
     static int console = -1; // looked at once, on the first part of a message
     if (console < 0)
         console = is_console(stdout);
     if (console)
-        write_console(bytes, length, stored ? 850 : CP_ACP);
+        write_console(bytes, length, part == stored_text ? 850 : CP_ACP);
     else
         fwrite(bytes, 1, length, stdout);
 }

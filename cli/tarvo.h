@@ -1,5 +1,6 @@
-// The front end of tarvo: message codes, which are also the exit statuses,
-// and the one function that tells the user something.
+// The front end of tarvo: the message codes, each of which is also the exit
+// status of a run that fails in that way, and the one function that tells
+// the user something.
 #ifndef TARVO_CLI_TARVO_H
 #define TARVO_CLI_TARVO_H
 
@@ -10,14 +11,19 @@ constexpr int target_unwritable = 4; // target cannot be opened
 constexpr int read_failed = 5;       // the source failed during the pass
 constexpr int write_failed = 6;      // output was lost
 constexpr int several_matches = 7;   // a pattern stands for several names
-
-// Standard output is the source's file, or would carry report lines into the
-// target's file. Refused with the exit status of same_file, but in silence:
-// every message goes to standard output, and that is the user's file here.
-constexpr int same_file_on_stdout = -same_file;
+constexpr int too_many_names = 8;    // a third name where only options belong
 
 // Prints the banner, the version line and the text for the code on standard
-// output, and returns the code.
+// output, and returns the code. Message 7 names the last element of argv,
+// where the expansion of patterns stopped.
 int show_message(int code, char **argv);
+
+// 1 when the name is -, which stands for a standard stream.
+int is_dash(const char *name);
+
+// The first word after the two names that is neither an option nor empty:
+// a word that begins with - is an option, known or not. Null where there is
+// none.
+const char *first_surplus_name(char **argv);
 
 #endif

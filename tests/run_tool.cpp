@@ -65,6 +65,11 @@ namespace {
         if (out < 0)
             _exit(126);
     }
+    int unread[2];
+    if (streams.output_unread && pipe(unread) == 0) {
+        close(unread[0]);
+        out = unread[1];
+    }
     dup2(in, 0);
     dup2(out, 1);
     dup2(err, 2);
@@ -80,8 +85,18 @@ namespace {
         setenv("WINEPREFIX", TARVO_WINE_PREFIX, 1);
         words.push_back(TARVO_LAUNCHER);
     }
-    words.push_back(tool_path());
-    words.insert(words.end(), args.begin(), args.end());
+    if (streams.batch_file) {
+        std::string line = "@\"tarvo\".exe";
+        for (const std::string &arg : args)
+            line += " " + arg;
+        write_file("run.bat", line + "\r\n");
+        std::string folder = program_name();
+        setenv("WINEPATH", folder.substr(0, folder.rfind('\\')).c_str(), 1);
+        words.insert(words.end(), {"cmd", "/c", "run.bat"});
+    } else {
+        words.push_back(tool_path());
+        words.insert(words.end(), args.begin(), args.end());
+    }
     std::vector<char *> argv;
     for (std::string &word : words)
         argv.push_back(word.data());
@@ -175,6 +190,7 @@ tool_run run_tool(const std::string &dir, const std::vector<std::string> &args,
     signal(SIGPIPE, SIG_IGN);
     pid_t child = fork();
     if (child == 0) {
+        signal(SIGPIPE, SIG_DFL); // the tool starts as a shell would start it
         close(in[1]);
         close(out[0]);
         close(err[0]);

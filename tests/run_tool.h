@@ -19,8 +19,12 @@ struct tool_streams {
     std::string output_path;     // when set, standard output goes here instead of a pipe
     int output_flags = O_WRONLY; // open flags for output_path
     bool output_closed = false;  // standard output is closed
+    bool output_unread = false;  // standard output is a pipe whose reader has gone
     bool terminal = false; // standard output is a pseudo-terminal that passes bytes as they are
     std::string locale;    // when set, LC_ALL for the tool
+    // Windows: the tool is started by a batch file that Wine's cmd runs,
+    // as @"tarvo".exe and the arguments, with the tool's folder on the PATH.
+    bool batch_file = false;
 };
 
 struct tool_run {

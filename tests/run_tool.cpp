@@ -101,6 +101,7 @@ namespace {
     for (std::string &word : words)
         argv.push_back(word.data());
     argv.push_back(nullptr);
+    alarm(60); // a run that hangs is ended, and its row fails, rather than the suite stalling
     execvp(argv[0], argv.data());
     _exit(127);
 }

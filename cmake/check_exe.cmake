@@ -1,6 +1,7 @@
-# cmake -DEXE=tarvo.exe -DOBJDUMP=... -P check_exe.cmake: fails unless EXE is a
-# 32-bit Windows console program that imports only system DLLs and carries the
-# UTF-8 manifest.
+# cmake -DEXE=tarvo.exe -DOBJDUMP=... -DVERSION=3.1.1 -P check_exe.cmake: fails
+# unless EXE is a 32-bit Windows console program that imports only system
+# DLLs, carries the manifest (UTF-8 code page, run as the invoker without file
+# virtualization, Windows 10 supported) and a version resource for VERSION.
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "cannot read ${EXE}")
@@ -20,9 +21,25 @@ foreach(import IN LISTS imports)
   endif()
 endforeach()
 file(READ ${EXE} bytes HEX)
-string(HEX "<activeCodePage" tag) # written as bytes in the resource section
-string(TOLOWER "${tag}" tag)
-if(NOT bytes MATCHES "${tag}")
-  message(FATAL_ERROR "${EXE} lacks the manifest that makes UTF-8 its code page")
+# The manifest is stored as its UTF-8 bytes, the version resource's strings
+# as UTF-16LE.
+function(require text what)
+  string(HEX "${text}" hex)
+  if(NOT bytes MATCHES "${hex}")
+    message(FATAL_ERROR "${EXE} lacks ${what}")
+  endif()
+endfunction()
+function(utf16 text out)
+  string(HEX "${text}" hex)
+  string(REGEX REPLACE "(..)" "\\100" hex "${hex}")
+  set(${out} "${hex}" PARENT_SCOPE)
+endfunction()
+require("UTF-8</activeCodePage>" "the manifest that makes UTF-8 its code page")
+require("<requestedExecutionLevel level=\"asInvoker\"" "the manifest's asInvoker level")
+require("<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>" "Windows 10 as supported OS")
+utf16("ProductVersion" key)
+utf16("${VERSION}" value)
+if(NOT bytes MATCHES "${key}(00)+${value}0000")
+  message(FATAL_ERROR "${EXE} lacks a version resource for version ${VERSION}")
 endif()
-message(STATUS "${EXE}: 32-bit console program, imports ${imports}")
+message(STATUS "${EXE}: 32-bit console program ${VERSION}, imports ${imports}")

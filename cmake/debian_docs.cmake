@@ -3,19 +3,11 @@
 # stamp, so that builds are reproducible), the copyright file in Debian's
 # machine-readable format, made from LICENSE.
 find_program(GZIP gzip REQUIRED)
-# Both name the version; they must name this one.
-file(STRINGS ${PROJECT_SOURCE_DIR}/doc/tarvo.1 title REGEX "^\\.TH ")
-file(STRINGS ${PROJECT_SOURCE_DIR}/packaging/changelog latest LIMIT_COUNT 1)
-if(NOT title MATCHES "\"tarvo ${PROJECT_VERSION}\"" OR NOT latest MATCHES "^tarvo \\(${PROJECT_VERSION}\\)")
-  message(FATAL_ERROR "doc/tarvo.1 or packaging/changelog names another version than "
-                      "${PROJECT_VERSION}: ${title} / ${latest}")
-endif()
 set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/tarvo)
-foreach(file doc/tarvo.1 packaging/changelog)
+foreach(file ${PROJECT_BINARY_DIR}/tarvo.1 ${PROJECT_SOURCE_DIR}/packaging/changelog)
   get_filename_component(name ${file} NAME)
-  add_custom_command(OUTPUT ${name}.gz
-                     COMMAND ${GZIP} -9n -c ${PROJECT_SOURCE_DIR}/${file} > ${name}.gz
-                     DEPENDS ${PROJECT_SOURCE_DIR}/${file} VERBATIM)
+  add_custom_command(OUTPUT ${name}.gz COMMAND ${GZIP} -9n -c ${file} > ${name}.gz
+                     DEPENDS ${file} VERBATIM)
   list(APPEND compressed ${PROJECT_BINARY_DIR}/${name}.gz)
 endforeach()
 add_custom_target(compressed_docs ALL DEPENDS ${compressed})
@@ -33,8 +25,7 @@ foreach(line IN LISTS licence_lines)
   endif()
   string(APPEND licence_text " ${line}\n")
 endforeach()
-file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE copyright_line REGEX "^Copyright")
-string(REGEX REPLACE "^Copyright \\(c\\) " "" copyright_line "${copyright_line}")
+string(REGEX REPLACE "^Copyright \\(c\\) " "" copyright_line "${TARVO_COPYRIGHT}")
 file(WRITE ${PROJECT_BINARY_DIR}/copyright
 "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
 Upstream-Name: tarvo

@@ -43,7 +43,8 @@ set(TARVO_TOOL_EXE ${CMAKE_BINARY_DIR}/windows-${tested_arch}/tarvo.exe)
 # Windows' own.
 add_test(NAME windows_exe_standalone
          COMMAND ${CMAKE_COMMAND} -DEXE=${CMAKE_BINARY_DIR}/windows-i686/tarvo.exe
-                 -DOBJDUMP=i686-w64-mingw32-objdump -P ${PROJECT_SOURCE_DIR}/cmake/check_exe.cmake)
+                 -DOBJDUMP=i686-w64-mingw32-objdump
+                 -DVERSION=${PROJECT_VERSION} -P ${PROJECT_SOURCE_DIR}/cmake/check_exe.cmake)
 
 # The tests run in a Wine prefix of their own in the build tree, made before
 # the first of them (Wine says so on standard error the first time) and shut

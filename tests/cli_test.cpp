@@ -17,7 +17,7 @@ const std::string banner = "\n"
                            " ***      Tarvo       ***\n"
                            " ************************\n"
                            "\n"
-                           " Version " TARVO_VERSION ", 25.09.2019\n"
+                           " Version " TARVO_VERSION ", " TARVO_VERSION_DATE "\n"
                            "\n";
 
 std::string usage(const std::string &program) {
@@ -346,6 +346,8 @@ const refusal refusals[] = {
     {"three_names", {"page.html", "out.html", "old.html"}, {}, 8, "old.html", absent("out.html")},
     {"option_first", {"-l", "page.html", "old.html"}, {}, 8, "old.html", old_kept},
     {"option_between", {"page.html", "-l", "out.html"}, {}, 8, "out.html", absent("-l")},
+    {"surplus_before_same_names", {"old.html", "old.html", "page.html"}, {}, 8, "page.html",
+     old_kept},
     {"pattern_in_option_position", {"page.html", "out.html", "-l", "o*.html"}, {}, 8, "old.html",
      absent("out.html"), windows},
 };

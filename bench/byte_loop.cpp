@@ -6,7 +6,7 @@
 #include <cstdio>
 
 int main(int argc, char **argv) {
-    static char source_buffer[128 * 1024], target_buffer[128 * 1024];
+    static char source_buffer[stream_buffer_size], target_buffer[stream_buffer_size];
     if (argc != 3)
         return 1;
     FILE *source = fopen(argv[1], "rb");

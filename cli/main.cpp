@@ -1,6 +1,7 @@
 // tarvo: puts HTML tags written one against the other onto lines of their
 // own. Usage: tarvo <source> <target> [-l] [-v], with - for standard input
 // and standard output.
+#include "byte_io.h"
 #include "filter.h"
 #include "platform.h"
 #include "tarvo.h"
@@ -10,13 +11,14 @@
 
 namespace {
 
-// Stream buffers, sized for throughput rather than the library's default.
-// Standard output gets a buffer of its own when it carries only messages and
-// report lines.
-constexpr size_t buffer_size = 128 * 1024;
-char source_buffer[buffer_size];
-char target_buffer[buffer_size];
+// Stream buffers. Standard output gets a smaller one of its own when it
+// carries only messages and report lines.
+char source_buffer[stream_buffer_size];
+char target_buffer[stream_buffer_size];
 char report_buffer[16 * 1024];
+
+// What the pass is told: the options, the open source and its kind.
+pass_setup setup;
 
 // Reads the options and checks the names. Every element from the source name
 // on is compared with -l and -v, so a name spelt like an option sets it too.
@@ -27,9 +29,9 @@ int read_arguments(int argc, char **argv) {
         return too_many_names;
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "-l") == 0)
-            state.strip_indent = 1;
+            setup.strip_indent = 1;
         if (strcmp(argv[i], "-v") == 0)
-            state.verbose = 1;
+            setup.verbose = 1;
     }
     if (strcmp(argv[1], argv[2]) == 0 && !is_dash(argv[1]))
         return same_file;
@@ -49,7 +51,8 @@ int open_source(const char *name) {
         fclose(source);
         return source_unreadable;
     }
-    state.source = source;
+    setup.source = source;
+    setup.kind = is_regular_file(source) ? regular_file_source : stream_source;
     give_buffer(source, source_buffer, sizeof source_buffer);
     return 0;
 }
@@ -62,17 +65,18 @@ int target_is_stdout(const char *name) {
     return is_dash(name) || names_stream(name, stdout);
 }
 
-// Checks the target against the open source and reads the source ahead,
-// both before the target is opened, because opening it truncates it: a
-// target that is the source, or a source that cannot be read, leaves every
-// file as it was.
+// Checks the target against the open source and starts the pass, which
+// reads the source ahead, both before the target is opened, because opening
+// it truncates it: a target that is the source, or a source that cannot be
+// read, leaves every file as it was.
 int check_target(const char *name) {
     if (!target_is_stdout(name)) {
-        int same = is_same_file(state.source, name);
+        int same = is_same_file(setup.source, name);
         if (same != 0)
             return same > 0 ? same_file : target_unwritable;
     }
-    if (look_ahead(is_regular_file(state.source)) != 0)
+    setup.target_writes_crlf = target_writes_crlf();
+    if (start_pass(setup) != 0)
         return read_failed;
     return 0;
 }
@@ -84,7 +88,7 @@ int open_target(const char *name) {
     if (code == 0 && !(state.target = target_is_stdout(name) ? stdout : fopen(name, "w")))
         code = target_unwritable;
     if (code != 0) {
-        fclose(state.source);
+        fclose(setup.source);
         return code;
     }
     give_buffer(state.target, target_buffer, sizeof target_buffer);
@@ -149,10 +153,10 @@ int main(int argc, char **argv) {
         code = read_arguments(argc, argv);
     if (code == 0)
         code = open_source(argv[1]);
-    if (code == 0 && is_same_open_file(state.source, stdout)) {
+    if (code == 0 && is_same_open_file(setup.source, stdout)) {
         // Standard output is the source's file: refused without a word, as
         // any message would land in that file.
-        fclose(state.source);
+        fclose(setup.source);
         return same_file;
     }
     if (code == 0)

@@ -26,6 +26,10 @@ void keep_running_without_stdout();
 // mode would change some. Typed input from a console is left as it is.
 FILE *binary_stdin();
 
+// 1 where the target and standard output are text streams that write every
+// line feed as CR LF by themselves.
+int target_writes_crlf();
+
 // Gives the stream a buffer of the given size, unless it shows on a terminal
 // that the C library line-buffers by itself.
 void give_buffer(FILE *stream, char *buffer, size_t size);

@@ -42,6 +42,10 @@ FILE *binary_stdin() {
     return stdin;
 }
 
+int target_writes_crlf() {
+    return 0;
+}
+
 // A terminal keeps the C library's line buffering, so that output shows as
 // it is made.
 void give_buffer(FILE *stream, char *buffer, size_t size) {

@@ -266,6 +266,11 @@ FILE *binary_stdin() {
     return stdin;
 }
 
+// The target and standard output are left in text mode.
+int target_writes_crlf() {
+    return 1;
+}
+
 // The runtime does not line-buffer: a console without a buffer gets every
 // byte as a write of its own, so it gets one, and its lines are flushed by
 // the writer.

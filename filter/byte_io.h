@@ -1,16 +1,17 @@
 // Single-byte stream calls of the filter's hot loop. The tool has one thread,
 // so the C library's unlocked forms are used: they read and write the stream
-// buffer directly instead of taking a lock for every byte. Also says whether
-// the target's text mode writes each line feed as CR LF.
+// buffer directly instead of taking a lock for every byte.
 #ifndef TARVO_FILTER_BYTE_IO_H
 #define TARVO_FILTER_BYTE_IO_H
 
+#include <cstddef>
 #include <cstdio>
 
+// The buffer of the source's and the target's streams, sized for throughput
+// rather than the library's default of a few KiB.
+constexpr std::size_t stream_buffer_size = 128 * 1024;
+
 #ifdef _WIN32
-// The source is read as bytes, and the target is a text stream: the runtime
-// writes every line feed as CR LF.
-constexpr bool target_writes_crlf = true;
 inline int read_byte(FILE *stream) {
     return _getc_nolock(stream);
 }
@@ -18,7 +19,6 @@ inline void write_byte(int byte, FILE *stream) {
     _putc_nolock(byte, stream);
 }
 #else
-constexpr bool target_writes_crlf = false;
 inline int read_byte(FILE *stream) {
     return getc_unlocked(stream);
 }

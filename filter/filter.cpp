@@ -24,27 +24,6 @@ inline void write_line_break(FILE *target) {
     end_line(target);
 }
 
-// A CR read by the loop or after '>'. Followed by a line feed, it is part of
-// a CR LF line end: it is copied, and inserted breaks take that form from
-// here on. Where the target's text mode writes every line feed as CR LF, the
-// CR is left to it instead, as a text-mode read would have done. Any other
-// byte is pushed back for the loop, which would have read it next anyway.
-void on_carriage_return() {
-    int next = read_byte(state.source);
-    state.current_char = next;
-    if (next == '\n') {
-        if (!target_writes_crlf) {
-            write_byte('\r', state.target);
-            state.crlf = 1;
-        }
-        on_line_feed();
-        return;
-    }
-    write_byte('\r', state.target);
-    if (next != EOF)
-        ungetc(next, state.source);
-}
-
 // Drops the spaces and tabs that start the line after a line feed, and under
 // -v reports the line with an asterisk for each byte dropped. The first other
 // byte is pushed back, so that the loop's next read returns it.
@@ -70,12 +49,65 @@ void drop_indentation() {
         ungetc(c, source);
 }
 
-} // namespace
+// Writes the line feed of a source's line end, whichever its form, and under
+// -l drops the next line's indentation.
+void start_line() {
+    write_byte('\n', state.target);
+    end_line(state.target);
+    if (state.strip_indent)
+        drop_indentation();
+}
 
-int look_ahead(int regular_file) {
+// A line feed on its own: an LF line end, which inserted breaks take from
+// here on.
+void on_line_feed() {
+    state.crlf = 0;
+    start_line();
+}
+
+// A CR read by the loop or after '>'. Followed by a line feed, it is part of
+// a CR LF line end: it is copied, and inserted breaks take that form from
+// here on. Where the target writes every line feed as CR LF by itself, the
+// CR is left to it instead, as a text-mode read would have done. Any other
+// byte is pushed back for the loop, which would have read it next anyway.
+void on_carriage_return() {
+    int next = read_byte(state.source);
+    state.current_char = next;
+    if (next == '\n') {
+        if (!state.target_writes_crlf) {
+            write_byte('\r', state.target);
+            state.crlf = 1;
+        }
+        start_line();
+        return;
+    }
+    write_byte('\r', state.target);
+    if (next != EOF)
+        ungetc(next, state.source);
+}
+
+void on_close_bracket() {
+    FILE *target = state.target;
+    write_byte('>', target);
+    int c = read_byte(state.source);
+    state.current_char = c;
+    if (c == '<') {
+        write_line_break(target);
+        write_byte('<', target);
+    } else if (c == '\n') {
+        on_line_feed();
+    } else if (c == '\r') {
+        on_carriage_return();
+    } else if (c != EOF) {
+        write_byte(c, target);
+    }
+}
+
+// Reads the source ahead; see start_pass.
+int look_ahead(source_kind kind) {
     FILE *source = state.source;
     fpos_t start;
-    if (regular_file && !target_writes_crlf && fgetpos(source, &start) == 0) {
+    if (kind == regular_file_source && !state.target_writes_crlf && fgetpos(source, &start) == 0) {
         int previous = 0;
         int c = read_byte(source);
         while (c != EOF && c != '\n') {
@@ -95,29 +127,15 @@ int look_ahead(int regular_file) {
     return ferror(source);
 }
 
-void on_close_bracket() {
-    FILE *target = state.target;
-    write_byte('>', target);
-    int c = read_byte(state.source);
-    state.current_char = c;
-    if (c == '<') {
-        write_line_break(target);
-        write_byte('<', target);
-    } else if (c == '\n') {
-        state.crlf = 0;
-        on_line_feed();
-    } else if (c == '\r') {
-        on_carriage_return();
-    } else if (c != EOF) {
-        write_byte(c, target);
-    }
-}
+} // namespace
 
-void on_line_feed() {
-    write_byte('\n', state.target);
-    end_line(state.target);
-    if (state.strip_indent)
-        drop_indentation();
+int start_pass(const pass_setup &setup) {
+    state = filter_state{};
+    state.source = setup.source;
+    state.strip_indent = setup.strip_indent;
+    state.verbose = setup.verbose;
+    state.target_writes_crlf = setup.target_writes_crlf;
+    return look_ahead(setup.kind);
 }
 
 // The reading loop. The byte a handler read last is in current_char and
@@ -129,18 +147,14 @@ void run_filter() {
     int c = state.current_char;
     while (c != EOF) {
         c = read_byte(source);
-        if (c == '>') {
+        if (c == '>' || c == '\n' || c == '\r') {
             state.current_char = c;
-            on_close_bracket();
-            c = state.current_char;
-        } else if (c == '\n') {
-            state.current_char = c;
-            state.crlf = 0;
-            on_line_feed();
-            c = state.current_char;
-        } else if (c == '\r') {
-            state.current_char = c;
-            on_carriage_return();
+            if (c == '>')
+                on_close_bracket();
+            else if (c == '\n')
+                on_line_feed();
+            else
+                on_carriage_return();
             c = state.current_char;
         } else if (c != EOF) {
             write_byte(c, target);

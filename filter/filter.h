@@ -17,31 +17,48 @@ struct filter_state {
     std::int64_t line_number;
     FILE *source;
     FILE *target;
+    // 1 where the target is a text stream that writes every line feed as
+    // CR LF by itself, as on Windows: a CR before a line feed is then left to
+    // it, and inserted breaks are plain line feeds.
+    int target_writes_crlf;
     // 1 while inserted line breaks are written as CR LF, because the most
     // recent line end of the source was CR LF.
     int crlf;
-    // A stream that shows on a terminal which the C library does not
-    // line-buffer by itself: it is flushed at every line end, so that each
-    // line shows as it is made. Null where there is none.
+    // The stream, target or standard output, that shows on a terminal which
+    // the C library does not line-buffer by itself; null where there is none.
+    // Only the filter knows where its lines end, so it flushes this stream
+    // there, and each line shows as it is made.
     FILE *terminal;
 };
 
-// The one filter_state of the program, zero at start-up.
+// The one filter_state of the program.
 extern filter_state state;
 
-// Reads the source ahead before the target is opened, so that a source that
-// cannot be read is found while the target is still as it was. A regular
-// file is read on to its first line end, however far that lies, and rewound,
-// so that line breaks inserted into the first line take that line end's
-// form. Any other source only has its first byte read and pushed back.
-// Returns 0, or non-zero when the source could not be read or rewound.
-int look_ahead(int regular_file);
+// How far the source can be read ahead: a regular file to its first line
+// end and back, any other stream only by its first byte.
+enum source_kind { regular_file_source, stream_source };
+
+// What a pass is told before it starts.
+struct pass_setup {
+    FILE *source;
+    source_kind kind;
+    int strip_indent;
+    int verbose;
+    int target_writes_crlf;
+};
+
+// Starts a pass: clears the state, takes the setup and reads the source
+// ahead before the target is opened, so that a source that cannot be read is
+// found while the target is still as it was. A regular file whose target
+// does not write CR LF by itself is read on to its first line end, however
+// far that lies, and rewound, so that line breaks inserted into the first
+// line take that line end's form. Any other source only has its first byte
+// read and pushed back. Returns 0, or non-zero when the source could not be
+// read or rewound. The caller then sets the target and the terminal.
+int start_pass(const pass_setup &setup);
 
 // Copies the whole source to the target. Returns at the end of input, or
 // when a read fails; the caller tells the two apart with ferror.
 void run_filter();
-
-void on_close_bracket();
-void on_line_feed();
 
 #endif

@@ -1,6 +1,7 @@
 // libFuzzer target: runs the filter over the input under every combination
-// of -l and -v, from a seekable and from a non-seekable source, and compares
-// the target byte for byte with a small model of the filter of its own.
+// of -l and -v, from a seekable and from a non-seekable source, into a target
+// that writes CR LF by itself and into one that does not, and compares the
+// target byte for byte with a small model of the filter of its own.
 #include "filter.h"
 
 #include <cstdint>
@@ -26,21 +27,21 @@ ssize_t read_memory(void *cookie, char *buffer, size_t size) {
     return static_cast<ssize_t>(n);
 }
 
-std::string convert(const uint8_t *data, size_t size, int strip, int verbose, bool seekable) {
+std::string convert(const uint8_t *data, size_t size, int strip, int verbose, bool seekable,
+                    int text_mode) {
     memory_source memory{data, size, 0};
     cookie_io_functions_t functions{read_memory, nullptr, nullptr, nullptr};
     char *output = nullptr;
     size_t output_size = 0;
-    state = filter_state{};
-    state.strip_indent = strip;
-    state.verbose = verbose;
-    state.source = seekable ? fmemopen(const_cast<uint8_t *>(data), size, "r")
+    FILE *source = seekable ? fmemopen(const_cast<uint8_t *>(data), size, "r")
                             : fopencookie(&memory, "r", functions);
-    state.target = open_memstream(&output, &output_size);
-    if (!state.source || !state.target)
+    FILE *target = open_memstream(&output, &output_size);
+    if (!source || !target)
         abort();
-    if (look_ahead(seekable) != 0)
+    source_kind kind = seekable ? regular_file_source : stream_source;
+    if (start_pass({source, kind, strip, verbose, text_mode}) != 0)
         abort();
+    state.target = target;
     run_filter();
     if (ferror(state.source) || state.current_char != EOF)
         abort();
@@ -56,10 +57,12 @@ std::string convert(const uint8_t *data, size_t size, int strip, int verbose, bo
 // checked '>' is checked: a '<' right after it gets a line break. A line
 // break is CR LF while the source's latest line end is CR LF; before the
 // first one, a seekable source takes the form of its first line end and a
-// pipe takes LF. Under -l the spaces and tabs after each line feed go.
-std::string model(const uint8_t *in, size_t size, bool strip, bool seekable) {
+// pipe takes LF. Under -l the spaces and tabs after each line feed go. A
+// target in text mode writes CR LF by itself: it is given the CR of no CR LF,
+// and only line feeds as breaks.
+std::string model(const uint8_t *in, size_t size, bool strip, bool seekable, bool text_mode) {
     const uint8_t *first_lf = static_cast<const uint8_t *>(memchr(in, '\n', size));
-    bool crlf = seekable && first_lf && first_lf > in && first_lf[-1] == '\r';
+    bool crlf = !text_mode && seekable && first_lf && first_lf > in && first_lf[-1] == '\r';
     bool checked = false, line_start = false;
     std::string out;
     for (size_t i = 0; i < size; ++i) {
@@ -67,11 +70,15 @@ std::string model(const uint8_t *in, size_t size, bool strip, bool seekable) {
         if (line_start && (c == ' ' || c == '\t'))
             continue;
         line_start = false;
+        if (text_mode && c == '\r' && i + 1 < size && in[i + 1] == '\n') {
+            checked = false;
+            continue;
+        }
         if (checked && c == '<')
             out += crlf ? "\r\n" : "\n";
         out += static_cast<char>(c);
         if (c == '\n') {
-            crlf = i > 0 && in[i - 1] == '\r';
+            crlf = !text_mode && i > 0 && in[i - 1] == '\r';
             line_start = strip;
         }
         checked = c == '>' && !checked;
@@ -89,12 +96,11 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    for (int seekable = 0; seekable < 2; ++seekable) {
-        for (int options = 0; options < 4; ++options) {
-            int strip = options & 1, verbose = options >> 1;
-            if (convert(data, size, strip, verbose, seekable) != model(data, size, strip, seekable))
-                abort();
-        }
+    for (int run = 0; run < 16; ++run) {
+        int strip = run & 1, verbose = run >> 1 & 1, seekable = run >> 2 & 1, text_mode = run >> 3;
+        if (convert(data, size, strip, verbose, seekable, text_mode) !=
+            model(data, size, strip, seekable, text_mode))
+            abort();
     }
     return 0;
 }

@@ -8,8 +8,6 @@
 
 namespace {
 
-enum source_kind { seekable_file, pipe_source };
-
 struct filter_result {
     std::string target;
     std::string report;
@@ -24,7 +22,7 @@ std::string read_all(FILE *stream) {
 }
 
 FILE *open_source(const std::string &input, source_kind kind) {
-    if (kind == seekable_file) {
+    if (kind == regular_file_source) {
         FILE *file = tmpfile();
         fwrite(input.data(), 1, input.size(), file);
         rewind(file);
@@ -38,18 +36,18 @@ FILE *open_source(const std::string &input, source_kind kind) {
     return fdopen(ends[0], "r");
 }
 
-// Runs one pass as the tool does: the look-ahead, then the loop. The report lines
-// are taken from standard output.
+// Runs one pass as the tool does: the look-ahead, then the loop. The report
+// lines are taken from standard output. A target that writes CR LF by itself
+// is stood in for by a binary file: what the pass writes is what that
+// target's text mode is given.
 filter_result convert(const std::string &input, int strip, int verbose,
-                      source_kind kind = seekable_file, std::int64_t first_line = 0) {
-    state = filter_state{};
-    state.strip_indent = strip;
-    state.verbose = verbose;
-    state.line_number = first_line;
-    state.source = open_source(input, kind);
-    state.target = tmpfile();
+                      source_kind kind = regular_file_source, int target_writes_crlf = 0,
+                      std::int64_t first_line = 0) {
+    FILE *source = open_source(input, kind);
     testing::internal::CaptureStdout();
-    EXPECT_EQ(look_ahead(kind == seekable_file), 0);
+    EXPECT_EQ(start_pass({source, kind, strip, verbose, target_writes_crlf}), 0);
+    state.line_number = first_line;
+    state.target = tmpfile();
     run_filter();
     fflush(stdout);
     filter_result result{read_all(state.target), testing::internal::GetCapturedStdout()};
@@ -65,7 +63,10 @@ struct filter_case {
     std::string input;
     std::string expected;
     int strip;
+    int target_writes_crlf = 0;
 };
+
+constexpr int text_mode = 1; // the target writes CR LF by itself
 
 const filter_case filter_cases[] = {
     {"empty", "", "", 0},
@@ -100,6 +101,11 @@ const filter_case filter_cases[] = {
     {"cr_ends_indent", "a\n  \r\n  b", "a\n\r\nb", 1},
     {"ff_vt_end_indent", "a\n \fb\n\t\vc", "a\n\fb\n\vc", 1},
     {"strip_crlf", "a\r\n  <b><c>\r\n\t<d>", "a\r\n<b>\r\n<c>\r\n<d>", 1},
+    // A target in text mode is given each line end as a line feed: the CR of
+    // a CR LF is left to it, and inserted breaks never take the CR LF form.
+    {"text_mode_crlf", "<a><b>\r\n<c><d>", "<a>\n<b>\n<c>\n<d>", 0, text_mode},
+    {"text_mode_crlf_after_bracket", "<a>\r\n  <b>", "<a>\n<b>", 1, text_mode},
+    {"text_mode_lone_cr", "a\r<b>\r", "a\r<b>\r", 0, text_mode},
 };
 
 void PrintTo(const filter_case &c, std::ostream *os) {
@@ -110,11 +116,13 @@ class FilterTable : public testing::TestWithParam<filter_case> {};
 
 TEST_P(FilterTable, FileAndPipeGiveTheSameBytes) {
     const filter_case &c = GetParam();
-    EXPECT_EQ(convert(c.input, c.strip, 0).target, c.expected);
+    EXPECT_EQ(convert(c.input, c.strip, 0, regular_file_source, c.target_writes_crlf).target,
+              c.expected);
     // A pipe cannot be read ahead, so its inserted breaks are LF until its
     // first line end; the cases are chosen so that this changes nothing.
     if (c.name != std::string("crlf_first_line")) {
-        EXPECT_EQ(convert(c.input, c.strip, 0, pipe_source).target, c.expected);
+        EXPECT_EQ(convert(c.input, c.strip, 0, stream_source, c.target_writes_crlf).target,
+                  c.expected);
     }
 }
 
@@ -122,7 +130,7 @@ INSTANTIATE_TEST_SUITE_P(Filter, FilterTable, testing::ValuesIn(filter_cases),
                          [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Filter, PipeStartsWithLineFeedBreaks) {
-    EXPECT_EQ(convert("<a><b>\r\n<c><d>", 0, 0, pipe_source).target, "<a>\n<b>\r\n<c>\r\n<d>");
+    EXPECT_EQ(convert("<a><b>\r\n<c><d>", 0, 0, stream_source).target, "<a>\n<b>\r\n<c>\r\n<d>");
 }
 
 TEST(Filter, FirstLineEndFoundHoweverFar) {
@@ -173,7 +181,7 @@ TEST(Filter, LineNumbersWidenPastFourDigits) {
 }
 
 TEST(Filter, LineNumberCountsPastThirtyTwoBits) {
-    filter_result result = convert("a\nb\n", 1, 1, seekable_file, 2147483646);
+    filter_result result = convert("a\nb\n", 1, 1, regular_file_source, 0, 2147483646);
     EXPECT_EQ(result.report, "Zeile 2147483647: \t\nZeile 2147483648: \t\n");
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Times tarvo against GNU sed and a plain dd copy on one generated page.
 
-Usage: bench/bench.py [--tarvo build/tarvo] [--mib 200] [--runs 7] [--dir /tmp/tarvo-bench]
+Usage: bench/bench.py [--tarvo build/tarvo] [--mib 200] [--runs 7] [--small-runs 500]
+                      [--dir /tmp/tarvo-bench]
                       [--windows build-windows]
 
 The page is deterministic HTML-like text: tags, attributes, text, and about

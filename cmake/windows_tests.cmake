@@ -1,6 +1,7 @@
 # Cross-builds tarvo.exe with MinGW-w64 and sets up the end-to-end tests to
-# run it under Wine. Sets TARVO_TOOL_EXE, TARVO_TOOL_LAUNCHER and
-# TARVO_WINE_PREFIX.
+# run it under Wine. Sets TARVO_TOOL_EXE, TARVO_TOOL_LAUNCHER,
+# TARVO_WINE_PREFIX and tested_arch, the build whose tarvo.exe the tests run;
+# the cache's TARVO_TESTED_ARCH tells the same to scripts.
 #
 # The shipped Windows build is 32-bit. Wine runs it only where the kernel
 # executes 32-bit Linux programs (wine32); elsewhere the tests run the 64-bit
@@ -26,6 +27,7 @@ else()
   message(FATAL_ERROR "Wine is missing: apt-get install wine wine64")
 endif()
 
+set(TARVO_TESTED_ARCH ${tested_arch} CACHE INTERNAL "The Windows build that the tests run")
 set(windows_archs i686 ${tested_arch})
 list(REMOVE_DUPLICATES windows_archs)
 foreach(arch IN LISTS windows_archs)

@@ -190,46 +190,33 @@ tool_streams to_full() {
     return to_file("/dev/full");
 }
 
+// Streams fed with input, with one of the switches of tool_streams on.
+tool_streams with(bool tool_streams::*what, const std::string &input = "") {
+    tool_streams streams = from_stdin(input);
+    streams.*what = true;
+    return streams;
+}
+
 tool_streams closed_stdout(const std::string &input = "") {
-    tool_streams streams = from_stdin(input);
-    streams.output_closed = true;
-    return streams;
+    return with(&tool_streams::output_closed, input);
 }
-
 tool_streams unread_stdout(const std::string &input) {
-    tool_streams streams = from_stdin(input);
-    streams.output_unread = true;
-    return streams;
+    return with(&tool_streams::output_unread, input);
 }
-
 tool_streams unreadable_stdin() {
-    tool_streams streams;
-    streams.input_unreadable = true;
-    return streams;
+    return with(&tool_streams::input_unreadable);
 }
-
 tool_streams closed_stdin() {
-    tool_streams streams;
-    streams.input_closed = true;
-    return streams;
+    return with(&tool_streams::input_closed);
 }
-
 tool_streams reset_stdin(const std::string &input) {
-    tool_streams streams = from_stdin(input);
-    streams.input_reset = true;
-    return streams;
+    return with(&tool_streams::input_reset, input);
 }
-
 tool_streams batch_file() {
-    tool_streams streams;
-    streams.batch_file = true;
-    return streams;
+    return with(&tool_streams::batch_file);
 }
-
 tool_streams on_terminal() {
-    tool_streams streams;
-    streams.terminal = true;
-    return streams;
+    return with(&tool_streams::terminal);
 }
 
 // Runs that convert and end with status 0. Standard output holds exactly

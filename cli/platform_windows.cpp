@@ -193,25 +193,35 @@ void write_console(const char *bytes, size_t length, UINT code_page) {
     }
 }
 
+// True when Windows takes the name for a device (CON, NUL, PRN, COM1, and
+// nul.html where Windows still reads it as NUL): it turns such a name into a
+// device path, \\.\NAME, that was not typed; CONIN$ and CONOUT$ are
+// device names as they stand.
+bool names_device(const wchar_t *name) {
+    static wchar_t full[longest_line];
+    DWORD length = GetFullPathNameW(name, longest_line, full, nullptr);
+    if (length > 4 && length < longest_line && wcsncmp(full, L"\\\\.\\", 4) == 0 &&
+        wcsncmp(name, L"\\\\", 2) != 0)
+        return true;
+    return _wcsicmp(name, L"CONIN$") == 0 || _wcsicmp(name, L"CONOUT$") == 0;
+}
+
 // Opens a name without access rights, only to identify its file, as the
 // runtime's fopen reaches it: by its UTF-16 form. Returns 1 with the file
-// open; 0 where the name reaches no file, or a device that cannot be opened
-// so (CON, CONOUT$, PRN: Windows turns such a name into a device path); -1
-// where a file is there but cannot be opened.
+// open; 0 where the name reaches no file, or a device, which is never a
+// disk file; -1 where a file is there but cannot be opened.
 int open_to_identify(const char *name, HANDLE *file) {
-    static wchar_t wide[longest_line], full[longest_line];
+    static wchar_t wide[longest_line];
     if (MultiByteToWideChar(CP_ACP, 0, name, -1, wide, longest_line) == 0)
         return -1;
+    if (names_device(wide))
+        return 0;
     *file = CreateFileW(wide, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (*file != INVALID_HANDLE_VALUE)
         return 1;
     DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
-        return 0;
-    DWORD length = GetFullPathNameW(wide, longest_line, full, nullptr);
-    bool device = length > 4 && wcsncmp(full, L"\\\\.\\", 4) == 0 && wcsncmp(wide, L"\\\\", 2) != 0;
-    return device || _wcsicmp(wide, L"CONIN$") == 0 || _wcsicmp(wide, L"CONOUT$") == 0 ? 0 : -1;
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : -1;
 }
 
 } // namespace

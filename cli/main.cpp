@@ -65,26 +65,26 @@ int target_is_stdout(const char *name) {
     return is_dash(name) || names_stream(name, stdout);
 }
 
-// Checks the target against the open source and starts the pass, which
-// reads the source ahead, both before the target is opened, because opening
-// it truncates it: a target that is the source, or a source that cannot be
-// read, leaves every file as it was.
+// Checks the target against the open source, before the target is opened,
+// because opening it truncates it.
 int check_target(const char *name) {
-    if (!target_is_stdout(name)) {
-        int same = is_same_file(setup.source, name);
-        if (same != 0)
-            return same > 0 ? same_file : target_unwritable;
-    }
-    setup.target_writes_crlf = target_writes_crlf();
-    if (start_pass(setup) != 0)
-        return read_failed;
-    return 0;
+    if (target_is_stdout(name))
+        return 0;
+    int same = is_same_file(setup.source, name);
+    if (same == 0)
+        return 0;
+    return same > 0 ? same_file : target_unwritable;
 }
 
-// Opens the target once the checks have passed. On failure the source is
-// closed, so that no stream is left open.
+// Starts the pass, which reads the source ahead, and opens the target, in
+// this order: a target that is the source, or a source that cannot be read,
+// leaves every file as it was. On failure the source is closed, so that no
+// stream is left open.
 int open_target(const char *name) {
     int code = check_target(name);
+    setup.target_writes_crlf = target_writes_crlf();
+    if (code == 0 && start_pass(setup) != 0)
+        code = read_failed;
     if (code == 0 && !(state.target = target_is_stdout(name) ? stdout : fopen(name, "w")))
         code = target_unwritable;
     if (code != 0) {

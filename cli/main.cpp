@@ -65,11 +65,9 @@ int target_is_stdout(const char *name) {
     return is_dash(name) || names_stream(name, stdout);
 }
 
-// Checks the target against the open source, before the target is opened,
-// because opening it truncates it.
+// Checks a target that is opened by its name against the open source,
+// before it is opened, because opening it truncates it.
 int check_target(const char *name) {
-    if (target_is_stdout(name))
-        return 0;
     int same = is_same_file(setup.source, name);
     if (same == 0)
         return 0;
@@ -81,11 +79,12 @@ int check_target(const char *name) {
 // leaves every file as it was. On failure the source is closed, so that no
 // stream is left open.
 int open_target(const char *name) {
-    int code = check_target(name);
+    const int to_stdout = target_is_stdout(name);
+    int code = to_stdout ? 0 : check_target(name);
     setup.target_writes_crlf = target_writes_crlf();
     if (code == 0 && start_pass(setup) != 0)
         code = read_failed;
-    if (code == 0 && !(state.target = target_is_stdout(name) ? stdout : fopen(name, "w")))
+    if (code == 0 && !(state.target = to_stdout ? stdout : fopen(name, "w")))
         code = target_unwritable;
     if (code != 0) {
         fclose(setup.source);

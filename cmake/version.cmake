@@ -12,10 +12,12 @@ set(TARVO_BANNER_DATE "${CMAKE_MATCH_3}.${CMAKE_MATCH_2}.${CMAKE_MATCH_1}")
 # copyright file.
 file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE TARVO_COPYRIGHT REGEX "^Copyright" LIMIT_COUNT 1)
 
-set(CHANGELOG ${PROJECT_SOURCE_DIR}/packaging/changelog)
-set(VERSION ${PROJECT_VERSION})
-set(DATE ${TARVO_DATE})
-include(${CMAKE_CURRENT_LIST_DIR}/check_changelog.cmake)
+block() # the check's inputs and its own variables stay in here
+  set(CHANGELOG ${PROJECT_SOURCE_DIR}/packaging/changelog)
+  set(VERSION ${PROJECT_VERSION})
+  set(DATE ${TARVO_DATE})
+  include(${CMAKE_CURRENT_LIST_DIR}/check_changelog.cmake)
+endblock()
 
 configure_file(${PROJECT_SOURCE_DIR}/cli/version.h.in ${PROJECT_BINARY_DIR}/version.h @ONLY)
 configure_file(${PROJECT_SOURCE_DIR}/doc/tarvo.1.in ${PROJECT_BINARY_DIR}/tarvo.1 @ONLY)

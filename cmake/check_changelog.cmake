@@ -11,6 +11,10 @@ math(EXPR day "${CMAKE_MATCH_3}") # no leading zero, as in RFC 2822 dates
 set(signed_on "${day} ${month} ${CMAKE_MATCH_1}")
 string(REPLACE "." "\\." version_pattern "${VERSION}")
 if(NOT latest MATCHES "^tarvo \\(${version_pattern}\\)" OR NOT signed MATCHES ", 0?${signed_on} ")
-  message(FATAL_ERROR "${CHANGELOG}: the latest entry is not version ${VERSION} of ${signed_on}:\n"
-                      "${latest}\n${signed}")
+  # Each line starts with a space, so that CMake prints the lines as they are
+  # instead of wrapping them at a width that depends on the path's length.
+  string(REPLACE "\\;" ";" latest "${latest}")
+  message(FATAL_ERROR " ${CHANGELOG}:\n"
+                      " the latest entry is not version ${VERSION} of ${signed_on}:\n"
+                      " ${latest}\n${signed}")
 endif()

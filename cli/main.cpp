@@ -20,6 +20,15 @@ char report_buffer[16 * 1024];
 // What the pass is told: the options, the open source and its kind.
 pass_setup setup;
 
+// The open files of the run and what they are. Standard input and output
+// are identified once, at the start, so that every name is compared with
+// what they were given.
+struct {
+    file_info in, out, source, target;
+    FILE *opened_target; // the target while it is still being checked
+    int created;         // the run made the target, so a refusal removes it
+} files;
+
 // Reads the options and checks the names. Every element from the source name
 // on is compared with -l and -v, so a name spelt like an option sets it too.
 int read_arguments(int argc, char **argv) {
@@ -38,58 +47,106 @@ int read_arguments(int argc, char **argv) {
     return 0;
 }
 
-// Opens the source: standard input for -, and for a name that reaches what
-// standard input holds where that is not a regular file (/dev/stdin, a pipe,
-// a terminal), so that a closed standard input stays closed under any name.
+// 1 when standard output is the source's file, so that any message would
+// land in it: from the open source where there is one, else from what the
+// source name reaches. Where the two cannot be told apart, they count as one.
+int stdout_is_source(int argc, char **argv) {
+    if (files.out.kind != regular_file)
+        return 0;
+    file_info source = files.source;
+    if (!setup.source)
+        source = argc < 2           ? file_info{unknown_file, 0, 0, {}}
+                 : is_dash(argv[1]) ? files.in
+                                    : identify_name(argv[1]);
+    return is_same_file(source, files.out) != 0;
+}
+
+// Opens the source and identifies it. A name that reaches what standard
+// input holds, where that is not a regular file (/dev/stdin, a pipe, a
+// terminal), is read through standard input.
 int open_source(const char *name) {
-    FILE *source = is_dash(name) || (names_stream(name, stdin) && !is_regular_file(stdin))
-                       ? binary_stdin()
-                       : fopen(name, "rb");
+    FILE *source = is_dash(name) ? binary_stdin() : open_source_file(name);
     if (!source)
         return source_unreadable;
-    if (is_directory(source)) {
-        fclose(source);
-        return source_unreadable;
-    }
     setup.source = source;
-    setup.kind = is_regular_file(source) ? regular_file_source : stream_source;
-    give_buffer(source, source_buffer, sizeof source_buffer);
+    files.source = identify(source);
+    if (source != stdin && files.source.kind != regular_file &&
+        is_same_file(files.source, files.in) == 1) {
+        fclose(source);
+        setup.source = binary_stdin();
+        files.source = files.in;
+    }
+    setup.kind = files.source.kind == regular_file ? regular_file_source : stream_source;
+    give_buffer(setup.source, source_buffer, sizeof source_buffer);
     return 0;
 }
 
-// 1 when the target is written through standard output: for -, and for a
-// name that reaches what standard output holds (/dev/stdout, or the file,
-// pipe or terminal it was redirected to), which is then neither opened anew
-// nor truncated, and takes the report lines in their order.
-int target_is_stdout(const char *name) {
-    return is_dash(name) || names_stream(name, stdout);
-}
-
-// Checks a target that is opened by its name against the open source,
-// before it is opened, because opening it truncates it.
-int check_target(const char *name) {
-    int same = is_same_file(setup.source, name);
-    if (same == 0)
-        return 0;
-    return same > 0 ? same_file : target_unwritable;
-}
-
-// Starts the pass, which reads the source ahead, and opens the target, in
-// this order: a target that is the source, or a source that cannot be read,
-// leaves every file as it was. On failure the source is closed, so that no
-// stream is left open.
+// Opens the target without truncating it and identifies it. A name that
+// reaches what standard output holds (/dev/stdout, or the file, pipe or
+// terminal it was redirected to) is written through standard output, so
+// that it is not truncated and takes the report lines in their order.
 int open_target(const char *name) {
-    const int to_stdout = target_is_stdout(name);
-    int code = to_stdout ? 0 : check_target(name);
-    setup.target_writes_crlf = target_writes_crlf();
-    if (code == 0 && start_pass(setup) != 0)
-        code = read_failed;
-    if (code == 0 && !(state.target = to_stdout ? stdout : fopen(name, "w")))
-        code = target_unwritable;
-    if (code != 0) {
-        fclose(setup.source);
-        return code;
+    if (is_dash(name)) {
+        files.target = files.out;
+        return 0;
     }
+    files.opened_target = open_target_file(name, &files.created);
+    if (!files.opened_target)
+        return target_unwritable;
+    files.target = identify(files.opened_target);
+    return 0;
+}
+
+// Every refusal is taken from the open files, in the order that keeps them
+// safe; the target is emptied only once all have passed:
+//   the source is a directory                        3
+//   the source is a closed standard stream           5
+//   standard output is the source's file             2, without a word
+//   the target is a closed standard stream           6
+//   the target is the source's file                  2
+//   the target cannot be told from the source        4
+//   the source cannot be read at its start           5
+//   the target cannot be emptied                     4
+int check_files() {
+    if (files.source.kind == directory)
+        return source_unreadable;
+    if (files.source.kind == closed_stream)
+        return read_failed;
+    if (is_same_file(files.source, files.out) != 0 && files.out.kind == regular_file)
+        return same_file;
+    if (files.target.kind == closed_stream)
+        return write_failed;
+    // A terminal or another device on both sides loses nothing.
+    int same = is_same_file(files.target, files.source);
+    if (same != 0 && files.target.kind != terminal && files.target.kind != other_device)
+        return same > 0 ? same_file : target_unwritable;
+    setup.target_writes_crlf = target_writes_crlf();
+    if (start_pass(setup) != 0)
+        return read_failed;
+    if (files.opened_target && is_same_file(files.target, files.out) == 1) {
+        fclose(files.opened_target); // written through standard output instead
+        files.opened_target = nullptr;
+    }
+    if (files.opened_target && empty_target(files.opened_target) != 0)
+        return target_unwritable;
+    return 0;
+}
+
+// Closes what a refused run opened. A target that it created is removed
+// again, so that a refusal leaves the files as they were.
+void close_refused(const char *target_name) {
+    if (files.opened_target) {
+        if (files.created)
+            remove_created_target(files.opened_target, target_name);
+        fclose(files.opened_target);
+    }
+    if (setup.source)
+        fclose(setup.source);
+}
+
+// Hands the target to the pass and gives the streams their buffers.
+void start_target() {
+    state.target = files.opened_target ? files.opened_target : stdout;
     give_buffer(state.target, target_buffer, sizeof target_buffer);
     if (state.target != stdout)
         keep_running_without_stdout();
@@ -102,7 +159,6 @@ int open_target(const char *name) {
         if (needs_line_flush(stdout))
             state.terminal = stdout;
     }
-    return 0;
 }
 
 // Closes the source, then the target, and says whether anything was lost. A
@@ -147,24 +203,29 @@ const char *first_surplus_name(char **argv) {
 
 int main(int argc, char **argv) {
     keep_standard_streams_apart();
+    files.in = identify(stdin);
+    files.out = identify(stdout);
     int code = expand_wildcards(&argc, &argv) ? several_matches : 0;
     if (code == 0)
         code = read_arguments(argc, argv);
     if (code == 0)
         code = open_source(argv[1]);
-    if (code == 0 && is_same_open_file(setup.source, stdout)) {
-        // Standard output is the source's file: refused without a word, as
-        // any message would land in that file.
-        fclose(setup.source);
-        return same_file;
-    }
     if (code == 0)
         code = open_target(argv[2]);
+    if (code == 0)
+        code = check_files();
     if (code == 0) {
+        start_target();
         run_filter();
         code = close_streams();
+    } else {
+        close_refused(argc > 2 ? argv[2] : nullptr);
     }
-    if (code != 0)
+    // A message into the source's file would change it; one that nobody
+    // reads any more is lost quietly, with the status kept.
+    if (code != 0 && !stdout_is_source(argc, argv)) {
+        keep_running_without_stdout();
         show_message(code, argv);
+    }
     return close_stdout(code);
 }

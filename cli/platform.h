@@ -38,24 +38,54 @@ void give_buffer(FILE *stream, char *buffer, size_t size);
 // line-buffer: whoever writes lines to it must flush each one.
 int needs_line_flush(FILE *stream);
 
-// 1 when the open stream is a directory, which cannot be a source.
-int is_directory(FILE *stream);
+// What an open file is. The refusals of a run are taken from this, never
+// from a name, so that what is checked is what is read or truncated.
+enum file_kind {
+    regular_file,  // a file on a disk
+    directory,     // never a source or a target
+    terminal,      // a terminal or console
+    other_device,  // /dev/null, NUL, a printer, ...
+    other_file,    // a pipe, a socket, anything else
+    closed_stream, // what a closed standard stream was given in its place
+    unknown_file   // could not be asked
+};
 
-// 1 when the open stream is a regular file on a disk.
-int is_regular_file(FILE *stream);
+// The kind of an open file and, where the system can tell it, its identity
+// (device and inode; volume and file id).
+struct file_info {
+    file_kind kind;
+    int identified; // 1 where volume and id are known
+    unsigned long long volume;
+    unsigned char id[16];
+};
 
-// Whether name names the file of the open stream, under whatever name: 1
-// yes; 0 no, or no such file; -1 the file exists but cannot be identified.
-// A terminal or another device is never the same file.
-int is_same_file(FILE *stream, const char *name);
+// Says what the open stream is.
+file_info identify(FILE *stream);
 
-// 1 when name reaches the very file, pipe, terminal or device that the open
-// stream holds, such as /dev/stdout for standard output.
-int names_stream(const char *name, FILE *stream);
+// Says what the name reaches, without opening it for reading or writing;
+// kind unknown_file where it reaches nothing.
+file_info identify_name(const char *name);
 
-// 1 when the two open streams are one regular file, and also where two
-// regular files cannot be told apart: a refusal is better than a lost file.
-int is_same_open_file(FILE *stream, FILE *other);
+// 1 when the two are one file, 0 when not, -1 when both are files on a disk
+// that cannot be told apart. A terminal is one file with itself.
+int is_same_file(const file_info &one, const file_info &other);
+
+// Opens a named source for reading, every byte as it is. A console reads as
+// typed input does. Null where it cannot be opened.
+FILE *open_source_file(const char *name);
+
+// Opens a named target for writing without truncating it, creating it where
+// it is missing; *created says whether this run made it. Null where it cannot
+// be opened.
+FILE *open_target_file(const char *name, int *created);
+
+// Empties a target that is a file on a disk, once every check has passed.
+// Returns 0, or non-zero where that failed.
+int empty_target(FILE *target);
+
+// Removes a target that this run created, before it is closed: the file
+// that the open stream holds, and no other that took its name meanwhile.
+void remove_created_target(FILE *target, const char *name);
 
 // What a part of a message is: a text stored in code page 850, or a name as
 // it was given on the command line.

@@ -11,9 +11,21 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+// The pipes that stand in for closed standard streams, by device and inode.
+struct stand_in {
+    int used;
+    dev_t device;
+    ino_t inode;
+} stand_ins[3];
+
+} // namespace
+
 // A closed descriptor gets the wrong end of a pipe of its own: reading a
-// closed standard input or writing a closed standard output still fails, and
-// no name but /dev/fd/N reaches that pipe.
+// closed standard input or writing a closed standard output still fails. A
+// name such as /dev/fd/N that reaches the pipe is known by its identity and
+// fails as the closed stream does.
 void keep_standard_streams_apart() {
     for (int fd = 0; fd <= 2; ++fd) {
         int ends[2];
@@ -26,6 +38,9 @@ void keep_standard_streams_apart() {
         }
         if (other != fd)
             close(other);
+        struct stat pipe_info;
+        if (fstat(fd, &pipe_info) == 0)
+            stand_ins[fd] = {1, pipe_info.st_dev, pipe_info.st_ino};
     }
 }
 
@@ -57,38 +72,86 @@ int needs_line_flush(FILE *) {
     return 0;
 }
 
-int is_directory(FILE *stream) {
-    struct stat info;
-    return fstat(fileno(stream), &info) == 0 && S_ISDIR(info.st_mode);
+namespace {
+
+file_info info_of(const struct stat &info, int fd) {
+    file_info file = {};
+    file.identified = 1;
+    file.volume = info.st_dev;
+    memcpy(file.id, &info.st_ino, sizeof info.st_ino);
+    if (S_ISREG(info.st_mode))
+        file.kind = regular_file;
+    else if (S_ISDIR(info.st_mode))
+        file.kind = directory;
+    else if (S_ISCHR(info.st_mode))
+        file.kind = fd >= 0 && isatty(fd) ? terminal : other_device;
+    else
+        file.kind = other_file;
+    for (const stand_in &pipe : stand_ins) {
+        if (pipe.used && pipe.device == info.st_dev && pipe.inode == info.st_ino)
+            file.kind = closed_stream;
+    }
+    return file;
 }
 
-int is_regular_file(FILE *stream) {
+} // namespace
+
+file_info identify(FILE *stream) {
     struct stat info;
-    return fstat(fileno(stream), &info) == 0 && S_ISREG(info.st_mode);
+    if (fstat(fileno(stream), &info) != 0)
+        return {unknown_file, 0, 0, {}};
+    return info_of(info, fileno(stream));
 }
 
-// Same device and inode. Character devices are left out: a terminal or
-// /dev/null on both sides loses nothing.
-int is_same_file(FILE *stream, const char *name) {
-    struct stat from, to;
-    if (fstat(fileno(stream), &from) != 0 || S_ISCHR(from.st_mode))
+file_info identify_name(const char *name) {
+    struct stat info;
+    if (stat(name, &info) != 0)
+        return {unknown_file, 0, 0, {}};
+    return info_of(info, -1);
+}
+
+int is_same_file(const file_info &one, const file_info &other) {
+    if (!one.identified || !other.identified)
+        return one.kind == regular_file && other.kind == regular_file ? -1 : 0;
+    return one.volume == other.volume && memcmp(one.id, other.id, sizeof one.id) == 0;
+}
+
+FILE *open_source_file(const char *name) {
+    return fopen(name, "rb");
+}
+
+// An existing target is opened as it is; a missing one is created, and only
+// then counts as this run's own. A name that came into being meanwhile, or
+// a symbolic link to a missing file, is opened as fopen would open it.
+FILE *open_target_file(const char *name, int *created) {
+    *created = 0;
+    int fd = open(name, O_WRONLY);
+    if (fd < 0 && errno == ENOENT) {
+        fd = open(name, O_WRONLY | O_CREAT | O_EXCL, 0666);
+        *created = fd >= 0;
+        if (fd < 0 && errno == EEXIST)
+            fd = open(name, O_WRONLY | O_CREAT, 0666);
+    }
+    if (fd < 0)
+        return nullptr;
+    FILE *target = fdopen(fd, "w");
+    if (!target)
+        close(fd);
+    return target;
+}
+
+int empty_target(FILE *target) {
+    struct stat info;
+    if (fstat(fileno(target), &info) != 0 || !S_ISREG(info.st_mode))
         return 0;
-    if (stat(name, &to) != 0)
-        return errno == ENOENT ? 0 : -1;
-    return from.st_dev == to.st_dev && from.st_ino == to.st_ino;
+    return ftruncate(fileno(target), 0);
 }
 
-int names_stream(const char *name, FILE *stream) {
-    struct stat file, named;
-    return fstat(fileno(stream), &file) == 0 && stat(name, &named) == 0 &&
-           file.st_dev == named.st_dev && file.st_ino == named.st_ino;
-}
-
-int is_same_open_file(FILE *stream, FILE *other) {
-    struct stat one, two;
-    return fstat(fileno(stream), &one) == 0 && fstat(fileno(other), &two) == 0 &&
-           S_ISREG(one.st_mode) && S_ISREG(two.st_mode) && one.st_dev == two.st_dev &&
-           one.st_ino == two.st_ino;
+void remove_created_target(FILE *target, const char *name) {
+    struct stat open_file, named;
+    if (fstat(fileno(target), &open_file) == 0 && stat(name, &named) == 0 &&
+        open_file.st_dev == named.st_dev && open_file.st_ino == named.st_ino)
+        unlink(name);
 }
 
 namespace {

@@ -60,10 +60,37 @@ const wchar_t *wide_word(int argc, char **argv, int at) {
     return count == argc ? words[at] : nullptr;
 }
 
+// The source's and the target's words with their UTF-16 form, by which
+// they are opened: on every Windows a name then reaches the file of that
+// name or none, never one that the ANSI code page's best fit makes of it.
+struct wide_form {
+    const char *word;
+    wchar_t wide[longest_line + MAX_PATH];
+} wide_forms[2];
+
+void remember_wide(int at, const char *word, const wchar_t *wide) {
+    wide_forms[at - 1].word = word;
+    wcsncpy(wide_forms[at - 1].wide, wide, longest_line + MAX_PATH - 1);
+}
+
+// The UTF-16 form of a source or target word; any other word as the runtime
+// would convert it.
+const wchar_t *wide_name(const char *name) {
+    for (const wide_form &form : wide_forms) {
+        if (form.word == name)
+            return form.wide;
+    }
+    static wchar_t converted[longest_line];
+    if (MultiByteToWideChar(CP_ACP, 0, name, -1, converted, longest_line) == 0)
+        converted[0] = L'\0';
+    return converted;
+}
+
 // A match as main's word: the directory part of the pattern, as typed, and
 // the name found, in the ANSI code page. Null where the code page cannot
-// hold it without loss.
-char *match_name(const wchar_t *pattern, const wchar_t *found) {
+// hold it without loss. A match named - is written .\-, so that it is taken
+// for that file, not for a standard stream.
+char *match_name(const wchar_t *pattern, const wchar_t *found, const wchar_t **wide) {
     static char names[3][longest_name]; // the source, the target, a surplus name
     static int made;
     static wchar_t path[longest_line + MAX_PATH];
@@ -75,13 +102,17 @@ char *match_name(const wchar_t *pattern, const wchar_t *found) {
     if (made == 3)
         return nullptr;
     wmemcpy(path, pattern, file_part - pattern);
-    wcscpy(path + (file_part - pattern), found);
+    wchar_t *name = path + (file_part - pattern);
+    if (file_part == pattern && wcscmp(found, L"-") == 0)
+        name = wcscpy(name, L".\\") + 2;
+    wcscpy(name, found);
     bool utf8 = utf8_code_page();
     BOOL lost = FALSE;
     if (WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, path, -1, names[made],
                             longest_name, nullptr, utf8 ? nullptr : &lost) == 0 ||
         lost)
         return nullptr;
+    *wide = path;
     return names[made++];
 }
 
@@ -91,7 +122,8 @@ char *match_name(const wchar_t *pattern, const wchar_t *found) {
 // option position only what a run can use is kept: -l and -v, and the first
 // name that does not begin with -, at which the run stops anyway. Returns
 // how many files matched: 0 also where a name cannot be held.
-int expand(const wchar_t *pattern, bool option, char **words, int *count) {
+int expand(const wchar_t *pattern, int at, char **words, int *count) {
+    const bool option = at > 2;
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW(pattern, &found);
     if (search == INVALID_HANDLE_VALUE)
@@ -109,11 +141,14 @@ int expand(const wchar_t *pattern, bool option, char **words, int *count) {
                 words[(*count)++] = const_cast<char *>(file[1] == L'l' ? "-l" : "-v");
             continue;
         }
-        char *name = match_name(pattern, file);
+        const wchar_t *wide = nullptr;
+        char *name = match_name(pattern, file, &wide);
         if (!name) {
             matches = 0;
             break;
         }
+        if (!option)
+            remember_wide(at, name, wide);
         words[(*count)++] = name;
         enough = option;
     } while (!enough && FindNextFileW(search, &found));
@@ -121,52 +156,47 @@ int expand(const wchar_t *pattern, bool option, char **words, int *count) {
     return matches;
 }
 
-// Identity of an open file: the volume serial number (0 where Windows
-// cannot tell it, as for handles that Wine inherits from a Unix shell) and
-// the file id. Both files of a comparison are identified one way: the 128-bit
-// id where both give it, else the older 64-bit index.
-struct file_identity {
-    unsigned long long volume;
-    unsigned char id[16];
-};
-
-bool identify(HANDLE file, bool extended, file_identity &identity) {
-    memset(&identity, 0, sizeof identity);
-    if (extended) {
-        FILE_ID_INFO info;
-        if (!GetFileInformationByHandleEx(file, FileIdInfo, &info, sizeof info))
-            return false;
-        identity.volume = info.VolumeSerialNumber;
-        memcpy(identity.id, info.FileId.Identifier, sizeof identity.id);
-        return true;
-    }
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(file, &info))
-        return false;
-    identity.volume = info.dwVolumeSerialNumber;
-    memcpy(identity.id, &info.nFileIndexLow, sizeof info.nFileIndexLow);
-    memcpy(identity.id + 4, &info.nFileIndexHigh, sizeof info.nFileIndexHigh);
-    return true;
-}
-
-// 1 when the two handles are one file, 0 when not, -1 when they cannot be
-// identified. Equal ids on a volume that one side cannot tell count as one
-// file: a refusal is better than a truncated source.
-int compare_files(HANDLE one, HANDLE two) {
-    const bool ways[] = {true, false};
-    for (bool extended : ways) {
-        file_identity a, b;
-        if (identify(one, extended, a) && identify(two, extended, b)) {
-            if (memcmp(a.id, b.id, sizeof a.id) != 0)
-                return 0;
-            return a.volume == b.volume || a.volume == 0 || b.volume == 0;
+// What the handle is. A file on a disk is identified by its volume serial
+// number (0 where Windows cannot tell it, as for handles that Wine inherits
+// from a Unix shell) and its file id: the 128-bit id where the file system
+// gives it, else the 64-bit index, which one file system gives alike for all
+// its files. A console is one file with any other handle to it.
+file_info info_of(HANDLE handle) {
+    file_info file = {};
+    DWORD mode;
+    switch (GetFileType(handle)) {
+    case FILE_TYPE_DISK: {
+        FILE_BASIC_INFO basic;
+        FILE_ID_INFO id;
+        BY_HANDLE_FILE_INFORMATION info;
+        file.kind = GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic) &&
+                            (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                        ? directory
+                        : regular_file;
+        if (GetFileInformationByHandleEx(handle, FileIdInfo, &id, sizeof id)) {
+            file.volume = id.VolumeSerialNumber;
+            memcpy(file.id, id.FileId.Identifier, sizeof file.id);
+        } else if (GetFileInformationByHandle(handle, &info)) {
+            file.volume = info.dwVolumeSerialNumber;
+            memcpy(file.id, &info.nFileIndexLow, sizeof info.nFileIndexLow);
+            memcpy(file.id + 4, &info.nFileIndexHigh, sizeof info.nFileIndexHigh);
+        } else {
+            return file;
         }
+        file.identified = 1;
+        return file;
     }
-    return -1;
-}
-
-bool is_disk_file(HANDLE file) {
-    return GetFileType(file) == FILE_TYPE_DISK;
+    case FILE_TYPE_CHAR:
+        file.kind = GetConsoleMode(handle, &mode) ? terminal : other_device;
+        file.identified = file.kind == terminal;
+        return file;
+    case FILE_TYPE_PIPE:
+        file.kind = other_file;
+        return file;
+    default:
+        file.kind = unknown_file;
+        return file;
+    }
 }
 
 // Writes bytes of the given code page to the console as UTF-16, each line
@@ -193,37 +223,6 @@ void write_console(const char *bytes, size_t length, UINT code_page) {
     }
 }
 
-// True when Windows takes the name for a device (CON, NUL, PRN, COM1, and
-// nul.html where Windows still reads it as NUL): it turns such a name into a
-// device path, \\.\NAME, that was not typed; CONIN$ and CONOUT$ are
-// device names as they stand.
-bool names_device(const wchar_t *name) {
-    static wchar_t full[longest_line];
-    DWORD length = GetFullPathNameW(name, longest_line, full, nullptr);
-    if (length > 4 && length < longest_line && wcsncmp(full, L"\\\\.\\", 4) == 0 &&
-        wcsncmp(name, L"\\\\", 2) != 0)
-        return true;
-    return _wcsicmp(name, L"CONIN$") == 0 || _wcsicmp(name, L"CONOUT$") == 0;
-}
-
-// Opens a name without access rights, only to identify its file, as the
-// runtime's fopen reaches it: by its UTF-16 form. Returns 1 with the file
-// open; 0 where the name reaches no file, or a device, which is never a
-// disk file; -1 where a file is there but cannot be opened.
-int open_to_identify(const char *name, HANDLE *file) {
-    static wchar_t wide[longest_line];
-    if (MultiByteToWideChar(CP_ACP, 0, name, -1, wide, longest_line) == 0)
-        return -1;
-    if (names_device(wide))
-        return 0;
-    *file = CreateFileW(wide, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (*file != INVALID_HANDLE_VALUE)
-        return 1;
-    DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : -1;
-}
-
 } // namespace
 
 // The runtime gives every process its three standard streams.
@@ -244,7 +243,7 @@ int expand_wildcards(int *argc, char ***argv) {
         const wchar_t *pattern = at > 0 ? wide_word(typed, *argv, at) : nullptr;
         int before = count;
         if (pattern && wcspbrk(pattern, L"*?")) {
-            int matches = expand(pattern, at > 2, words, &count);
+            int matches = expand(pattern, at, words, &count);
             if (matches > 1 && at <= 2) {
                 words[before] = (*argv)[at];
                 words[before + 1] = nullptr;
@@ -257,6 +256,8 @@ int expand_wildcards(int *argc, char ***argv) {
         }
         count = before;
         words[count++] = (*argv)[at];
+        if ((at == 1 || at == 2) && pattern)
+            remember_wide(at, (*argv)[at], pattern);
     }
     words[count] = nullptr;
     *argc = count;
@@ -292,48 +293,79 @@ int needs_line_flush(FILE *stream) {
     return is_console(stream);
 }
 
-int is_directory(FILE *stream) {
-    struct _stat info;
-    return _fstat(_fileno(stream), &info) == 0 && (info.st_mode & _S_IFDIR);
+file_info identify(FILE *stream) {
+    return info_of(handle_of(stream));
 }
 
-int is_regular_file(FILE *stream) {
-    return is_disk_file(handle_of(stream)) && !is_directory(stream);
+// The name is opened without access rights, only to be identified.
+file_info identify_name(const char *name) {
+    HANDLE file =
+        CreateFileW(wide_name(name), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return {unknown_file, 0, 0, {}};
+    file_info info = info_of(file);
+    CloseHandle(file);
+    return info;
 }
 
-// Windows has no inode numbers: the volume serial number and the file id of
-// the two open files name a file. This also sees through another letter case
-// and another spelling of one path. Consoles, pipes and devices are left out,
-// as character devices are on Unix. The name is opened as the runtime's
-// fopen opens it, by its UTF-16 form, so that both reach the same file.
-int is_same_file(FILE *stream, const char *name) {
-    HANDLE from = handle_of(stream);
-    if (!is_disk_file(from))
+int is_same_file(const file_info &one, const file_info &other) {
+    if (!one.identified || !other.identified)
+        return one.kind == regular_file && other.kind == regular_file ? -1 : 0;
+    if (one.kind != other.kind || memcmp(one.id, other.id, sizeof one.id) != 0)
         return 0;
-    HANDLE to;
-    int opened = open_to_identify(name, &to);
-    if (opened <= 0)
-        return opened;
-    int same = is_disk_file(to) ? compare_files(from, to) : 0;
-    CloseHandle(to);
-    return same;
+    return one.volume == other.volume || one.volume == 0 || other.volume == 0;
 }
 
-int names_stream(const char *name, FILE *stream) {
-    HANDLE file = handle_of(stream);
-    if (!is_disk_file(file))
-        return 0;
-    HANDLE named;
-    if (open_to_identify(name, &named) <= 0)
-        return 0;
-    int same = is_disk_file(named) && compare_files(file, named) == 1;
-    CloseHandle(named);
-    return same;
+// Opened by its UTF-16 name. A console keeps text mode, so that Ctrl-Z and
+// Enter end typed input as they do on standard input.
+FILE *open_source_file(const char *name) {
+    FILE *source = _wfopen(wide_name(name), L"rb");
+    if (source && is_console(source))
+        _setmode(_fileno(source), _O_TEXT);
+    return source;
 }
 
-int is_same_open_file(FILE *stream, FILE *other) {
-    HANDLE one = handle_of(stream), two = handle_of(other);
-    return is_disk_file(one) && is_disk_file(two) && compare_files(one, two) != 0;
+// Opened once, by its UTF-16 name, so that a named pipe serves this open
+// and no probe before it. A file that this run creates is opened with the
+// right to delete it, so that a refusal can remove that very file.
+FILE *open_target_file(const char *name, int *created) {
+    const wchar_t *wide = wide_name(name);
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    *created = 0;
+    HANDLE file = CreateFileW(wide, GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) {
+        file = CreateFileW(wide, GENERIC_WRITE | DELETE, share, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        *created = file != INVALID_HANDLE_VALUE;
+        if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS)
+            file = CreateFileW(wide, GENERIC_WRITE, share, nullptr, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    if (file == INVALID_HANDLE_VALUE)
+        return nullptr;
+    int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_TEXT);
+    if (fd < 0) {
+        CloseHandle(file);
+        return nullptr;
+    }
+    FILE *target = _fdopen(fd, "w");
+    if (!target)
+        _close(fd);
+    return target;
+}
+
+int empty_target(FILE *target) {
+    HANDLE file = handle_of(target);
+    if (GetFileType(file) != FILE_TYPE_DISK)
+        return 0;
+    return SetFilePointer(file, 0, nullptr, FILE_BEGIN) != 0 || !SetEndOfFile(file);
+}
+
+void remove_created_target(FILE *target, const char *) {
+    FILE_DISPOSITION_INFO remove = {TRUE};
+    SetFileInformationByHandle(handle_of(target), FileDispositionInfo, &remove, sizeof remove);
 }
 
 // A console gets the messages as UTF-16, so that their umlauts and the names

@@ -143,6 +143,7 @@ class ToolTest : public testing::Test {
         write_file(dir + "/cr.html", "a\rb\r\n<c><d>\r\r\n");
         write_file(dir + "/" + omega, page);
         write_file(dir + "/my page.html", page);
+        write_file(dir + "/-", kept);
         ASSERT_EQ(mkdir((dir + "/dir").c_str(), 0755), 0);
         ASSERT_EQ(link((dir + "/page.html").c_str(), (dir + "/hard.html").c_str()), 0);
         ASSERT_EQ(symlink("page.html", (dir + "/soft.html").c_str()), 0);
@@ -209,6 +210,9 @@ tool_streams unreadable_stdin() {
 tool_streams closed_stdin() {
     return with(&tool_streams::input_closed);
 }
+tool_streams closed_stderr() {
+    return with(&tool_streams::error_closed);
+}
 tool_streams reset_stdin(const std::string &input) {
     return with(&tool_streams::input_reset, input);
 }
@@ -273,6 +277,7 @@ const conversion conversions[] = {
     {"stdout_null_source_null", {"/dev/null", "-"}, to_file("/dev/null"), "", {}, posix},
     {"null_both_sides", {"/dev/null", "/dev/../dev/null"}, {}, "", {}, posix},
     {"pattern_one_match", {"pa*.html", "out.html"}, {}, "", holds("out.html", page_plain), windows},
+    {"pattern_matches_dash_file", {"?", "out.html"}, {}, "", holds("out.html", kept), windows},
     {"quoted_name_with_spaces", {"\"my page.html\"", "out.html"}, batch_file(), "",
      holds("out.html", page_plain), windows},
     {"target_nul", {"page.html", "NUL", "-l", "-v"}, {}, page_report, {}, windows},
@@ -303,6 +308,8 @@ const refusal refusals[] = {
     {"symbolic_link_target", {"page.html", "soft.html"}, {}, 2, "page.html", {}},
     {"stdin_is_target", {"-", "page.html"}, from_file("page.html"), 2, "page.html", {}},
     {"long_spelling", {"page.html", long_page}, {}, 2, "page.html", {}},
+    {"device_spelling", {"page.html", "//./%CD%/page.html", "-l"}, batch_file(), 2, "page.html",
+     {}, windows},
     {"other_letter_case", {"page.html", "PAGE.HTML"}, {}, 2, "page.html", {}, windows},
     {"missing_source", {"none.html", "out.html"}, {}, 3, "none.html", absent("out.html")},
     {"pattern_unmatched", {"zz*.html", "out.html"}, {}, 3, "zz*.html", absent("out.html")},
@@ -318,6 +325,14 @@ const refusal refusals[] = {
     {"stdin_closed", {"-", "out.html"}, closed_stdin(), 5, "-", absent("out.html"), posix},
     {"stdin_closed_by_name", {"/dev/stdin", "out.html"}, closed_stdin(), 5, "/dev/stdin",
      absent("out.html"), posix},
+    // A closed stream under any name fails as that stream does.
+    {"stderr_closed_as_source", {"/dev/fd/2", "old.html"}, closed_stderr(), 5, "/dev/fd/2",
+     old_kept, posix},
+    {"stderr_closed_as_target", {"page.html", "/dev/stderr"}, closed_stderr(), 6, "/dev/stderr",
+     {}, posix},
+    // A target that the run created is removed again when the run fails.
+    {"read_error_new_target", {"-", "new.html"}, unreadable_stdin(), 5, "-", absent("new.html"),
+     posix},
     {"read_error_in_pass", {"-", "out.html"}, reset_stdin("<a><b>"), 5, "-",
      holds("out.html", "<a>\n<b>"), posix},
     {"read_error_before_write_error", {"-", "/dev/full"}, reset_stdin(many_pages), 5, "-", {},
@@ -363,6 +378,12 @@ const silent_end silent_ends[] = {
     {"stdin_appended", {"-", "-"}, to_file("page.html", append, "page.html"), 2, {}},
     {"stdout_source_before_target", {"page.html", "hard.html"}, to_file("page.html", append), 2,
      {}},
+    {"usage_into_source", {"page.html"}, to_file("page.html", append), 1, {}},
+    {"surplus_into_source", {"page.html", "out.html", "x"}, to_file("page.html", append), 8,
+     absent("out.html")},
+    {"same_names_into_source", {"page.html", "page.html"}, to_file("page.html", append), 2, {}},
+    // A message that nobody reads any more keeps its status.
+    {"message_reader_gone", {"none.html", "out.html"}, unread_stdout(""), 3, absent("out.html")},
     {"write_error_stdout", {"page.html", "-"}, to_full(), 6, {}, posix},
     {"write_error_report", {"page.html", "out.html", "-l", "-v"}, to_full(), 6,
      holds("out.html", page_stripped), posix},
@@ -371,6 +392,7 @@ const silent_end silent_ends[] = {
     {"stdout_closed", {"-", "out.html", "-l", "-v"}, closed_stdout(many_pages), 6,
      holds("out.html", many_stripped), posix},
     {"stdout_closed_by_name", {"page.html", "/dev/stdout"}, closed_stdout(), 6, {}, posix},
+    {"stdout_closed_as_source", {"/dev/stdout", "old.html"}, closed_stdout(), 5, old_kept, posix},
     // A reader of the report that goes away does not stop the target.
     {"report_reader_gone", {"-", "out.html", "-l", "-v"}, unread_stdout(many_pages), 6,
      holds("out.html", many_stripped)},

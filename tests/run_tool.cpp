@@ -77,6 +77,8 @@ namespace {
         close(0);
     if (streams.output_closed)
         close(1);
+    if (streams.error_closed)
+        close(2);
     if (!streams.locale.empty())
         setenv("LC_ALL", streams.locale.c_str(), 1);
     std::vector<std::string> words;

@@ -20,6 +20,7 @@ struct tool_streams {
     int output_flags = O_WRONLY; // open flags for output_path
     bool output_closed = false;  // standard output is closed
     bool output_unread = false;  // standard output is a pipe whose reader has gone
+    bool error_closed = false;   // standard error is closed
     bool terminal = false; // standard output is a pseudo-terminal that passes bytes as they are
     std::string locale;    // when set, LC_ALL for the tool
     // Windows: the tool is started by a batch file that Wine's cmd runs,

@@ -28,11 +28,17 @@ HANDLE handle_of(FILE *stream) {
     return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
 }
 
-// A real console: GetConsoleMode works on nothing else. The runtime also
+// A real console: GetConsoleMode works on nothing else, where the handle
+// may read; a console opened only for writing, such as CON as a target,
+// takes a write of nothing, which fails anywhere else. The runtime also
 // takes the NUL device for a terminal.
+bool is_console(HANDLE handle) {
+    DWORD mode, written;
+    return GetConsoleMode(handle, &mode) || WriteConsoleW(handle, L"", 0, &written, nullptr);
+}
+
 bool is_console(FILE *stream) {
-    DWORD mode;
-    return GetConsoleMode(handle_of(stream), &mode) != 0;
+    return is_console(handle_of(stream));
 }
 
 bool utf8_code_page() {
@@ -163,7 +169,6 @@ int expand(const wchar_t *pattern, int at, char **words, int *count) {
 // its files. A console is one file with any other handle to it.
 file_info info_of(HANDLE handle) {
     file_info file = {};
-    DWORD mode;
     switch (GetFileType(handle)) {
     case FILE_TYPE_DISK: {
         FILE_BASIC_INFO basic;
@@ -187,7 +192,7 @@ file_info info_of(HANDLE handle) {
         return file;
     }
     case FILE_TYPE_CHAR:
-        file.kind = GetConsoleMode(handle, &mode) ? terminal : other_device;
+        file.kind = is_console(handle) ? terminal : other_device;
         file.identified = file.kind == terminal;
         return file;
     case FILE_TYPE_PIPE:

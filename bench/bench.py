@@ -8,7 +8,8 @@ Usage: bench/bench.py [--tarvo build/tarvo] [--mib 200] [--runs 7] [--small-runs
 The page is deterministic HTML-like text: tags, attributes, text, and about
 one line in ten indented. The three commands run interleaved, each writing a
 file, and the medians are compared. Peak memory is the tool's maximum
-resident set size, for pages of several sizes.
+resident set size, for pages of several sizes, as GNU time (/usr/bin/time,
+Debian package time) reports it.
 
 Where build-windows holds tarvo.exe and byte_loop.exe (cmake --build
 build-windows --target tarvo byte_loop), a Windows row times both under Wine
@@ -18,6 +19,7 @@ same stream calls, modes and buffers, and nothing else.
 import argparse
 import os
 import random
+import shutil
 import statistics
 import subprocess
 import sys
@@ -66,11 +68,14 @@ def run(command, stdin_path, stdout_path):
     return seconds
 
 
+GNU_TIME = "/usr/bin/time"
+
+
 def peak_kib(command):
     """The command's maximum resident set size, as GNU time reports it. (The
     rusage of a child of this script would count the script's own memory,
     which the child has until it execs.)"""
-    result = subprocess.run(["/usr/bin/time", "-f", "%M"] + command, stderr=subprocess.PIPE,
+    result = subprocess.run([GNU_TIME, "-f", "%M"] + command, stderr=subprocess.PIPE,
                             stdout=subprocess.DEVNULL, check=True, text=True)
     return int(result.stderr.split()[-1])
 
@@ -85,6 +90,11 @@ def main():
     parser.add_argument("--windows", default="build-windows")
     args = parser.parse_args()
     tarvo = os.path.abspath(args.tarvo)
+    # Checked before the long timing runs rather than at the first memory figure.
+    for needed, how in ((tarvo, "cmake --workflow --preset test"),
+                        (GNU_TIME, "GNU time, apt-get install time")):
+        if not shutil.which(needed):
+            sys.exit("bench.py needs %s (%s)" % (needed, how))
     os.makedirs(args.dir, exist_ok=True)
     page = os.path.join(args.dir, "page-%d.html" % args.mib)
     out = os.path.join(args.dir, "out.html")
@@ -136,6 +146,9 @@ def windows_row(args, out):
             for name in ("tarvo.exe", "byte_loop.exe")]
     if not all(os.path.exists(exe) for exe in exes):
         print("Windows row skipped: no %s" % " or ".join(exes))
+        return
+    if not shutil.which("wine"):
+        print("Windows row skipped: no wine (apt-get install wine)")
         return
     os.environ.setdefault("WINEPREFIX", os.path.join(os.path.abspath(args.dir), "wine-prefix"))
     os.environ["WINEDEBUG"] = "-all"

@@ -10,7 +10,10 @@ foreach(file ${PROJECT_BINARY_DIR}/tarvo.1 ${PROJECT_SOURCE_DIR}/packaging/chang
                      DEPENDS ${file} VERBATIM)
   list(APPEND compressed ${PROJECT_BINARY_DIR}/${name}.gz)
 endforeach()
-add_custom_target(compressed_docs ALL DEPENDS ${compressed})
+add_custom_target(compressed_docs DEPENDS ${compressed})
+# Built with the tool, so that whatever builds the tool (the example preset
+# too) leaves everything that the install copies.
+add_dependencies(tarvo compressed_docs)
 install(FILES ${PROJECT_BINARY_DIR}/tarvo.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_BINARY_DIR}/changelog.gz DESTINATION ${doc_dir})
 

@@ -437,7 +437,7 @@ TEST_P(CliTable, ExactOutputFilesAndStatus) {
     if (c.only == posix && tool_is_windows())
         GTEST_SKIP() << "needs a POSIX system";
     if (c.only == windows && !tool_is_windows())
-        GTEST_SKIP() << "shows only on Windows";
+        GTEST_SKIP() << "a Windows row: runs on tarvo.exe under Wine in the test-windows preset";
     tool_run run = run_tool(dir, c.args, c.streams);
     EXPECT_EQ(run.status, c.status);
     if (!c.streams.terminal) {
@@ -521,7 +521,8 @@ std::string shown(std::string text) {
 // pseudo-terminal as UTF-8.
 TEST_F(ToolTest, UmlautsOnConsoles) {
     if (!tool_is_windows())
-        GTEST_SKIP() << "needs a Windows console";
+        GTEST_SKIP()
+            << "needs a Windows console: runs on tarvo.exe under Wine in the test-windows preset";
     tool_run run = run_tool(dir, {}, terminal("C.UTF-8"));
     EXPECT_EQ(run.status, 1);
     for (const char *word :

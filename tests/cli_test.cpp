@@ -255,6 +255,8 @@ const conversion conversions[] = {
     {"ctrl_z_pipe", {"-", "-"}, from_stdin(ctrl_z_page), ctrl_z_plain, {}},
     {"lone_and_paired_cr", {"cr.html", "-"}, {}, "a\rb\r\n<c>\r\n<d>\r\r\n", {}},
     {"names_outside_ansi", {omega, japan}, {}, "", holds(japan, page_plain)},
+    {"other_letter_case_other_file", {"page.html", "PAGE.HTML"}, {}, "",
+     holds("PAGE.HTML", page_plain), posix},
     // A target that names the file standard output holds is written through
     // standard output: appended to, not truncated, report lines in order.
     {"target_is_stdout_file", {"page.html", "old.html"}, to_file("old.html", append), "",
@@ -335,6 +337,8 @@ const refusal refusals[] = {
     {"option_between", {"page.html", "-l", "out.html"}, {}, 8, "out.html", absent("-l")},
     {"surplus_before_same_names", {"old.html", "old.html", "page.html"}, {}, 8, "page.html",
      old_kept},
+    {"surplus_after_option", {"page.html", "out.html", "-l", "old.html"}, {}, 8, "old.html",
+     absent("out.html")},
     {"pattern_in_option_position", {"page.html", "out.html", "-l", "o*.html"}, {}, 8, "old.html",
      absent("out.html"), windows},
 };
@@ -472,6 +476,8 @@ TEST_F(ToolTest, UmlautsOnTerminals) {
     } cases[] = {
         {{}, terminal("C.UTF-8"), in_utf8(usage(program_name()))},
         {{}, terminal("xx_XX.utf8@euro"), in_utf8(usage(program_name()))},
+        {{}, terminal("xx_XX.Utf-8"), in_utf8(usage(program_name()))},
+        {{}, terminal("xx_XX.UTF8"), in_utf8(usage(program_name()))},
         {{}, terminal("xx_XX.ISO-8859-15"), usage(program_name())},
         {{}, terminal("C"), usage(program_name())},
         {{}, redirected, usage(program_name())},
@@ -481,7 +487,7 @@ TEST_F(ToolTest, UmlautsOnTerminals) {
     };
     for (const auto &c : cases) {
         tool_run run = run_tool(dir, c.args, c.streams);
-        EXPECT_EQ(run.out, c.out);
+        EXPECT_EQ(run.out, c.out) << "LC_ALL=" << c.streams.locale;
         EXPECT_EQ(run.err, "");
     }
 }

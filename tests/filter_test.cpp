@@ -91,6 +91,7 @@ const filter_case filter_cases[] = {
     {"lone_cr_is_data", "a\r<b><c>", "a\r<b>\n<c>", 0},
     {"cr_after_bracket", "<a>\r<b>\n", "<a>\r<b>\n", 0},
     {"cr_then_bracket", "x\r><", "x\r>\n<", 0},
+    {"lone_cr_ends_first_line", "<a><b>\r", "<a>\n<b>\r", 0},
     {"strip_example", "a\n\t b\nc", "a\nb\nc", 1},
     {"first_line_kept", "  a\n  b", "  a\nb", 1},
     {"blank_line", "a\n \t\n  b", "a\n\nb", 1},

@@ -1,9 +1,12 @@
 #include "run_tool.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
 #include <sstream>
@@ -110,25 +113,47 @@ namespace {
 
 // Feeds standard input and drains standard output and error together, so
 // that neither side blocks on a full pipe.
-void exchange(int in, int out, int err, const std::string &input, tool_run &run) {
-    size_t written = 0;
+void exchange(int in, int out, int err, const tool_streams &streams, tool_run &run) {
+    using namespace std::chrono;
+    std::string input = streams.input_reset ? "" : streams.input;
+    size_t written = 0, part = 0;
+    const auto deadline = steady_clock::now() + seconds(30);
     fcntl(in, F_SETFL, O_NONBLOCK); // a write must never wait for the tool
-    if (input.empty()) {
-        close(in);
-        in = -1;
-    }
     while (out >= 0 || err >= 0) {
-        pollfd fds[3] = {{in, POLLOUT, 0}, {out, POLLIN, 0}, {err, POLLIN, 0}};
-        if (poll(fds, 3, -1) < 0) {
+        // With its part written, standard input takes the next part once
+        // standard output shows the text awaited, or is closed after the last.
+        while (in >= 0 && written == input.size()) {
+            if (part == streams.input_after.size()) {
+                close(in);
+                in = -1;
+            } else if (run.out.find(streams.input_after[part].first) != std::string::npos) {
+                input = streams.input_after[part++].second;
+                written = 0;
+            } else {
+                break;
+            }
+        }
+        const bool awaiting = in >= 0 && written == input.size();
+        const long long left = duration_cast<milliseconds>(deadline - steady_clock::now()).count();
+        const int wait = awaiting ? static_cast<int>(std::max(left, 0LL)) : -1;
+        pollfd fds[3] = {{awaiting ? -1 : in, POLLOUT, 0}, {out, POLLIN, 0}, {err, POLLIN, 0}};
+        int ready = poll(fds, 3, wait);
+        if (ready < 0) {
             if (errno == EINTR)
                 continue;
             break;
+        }
+        if (ready == 0) {
+            ADD_FAILURE() << "standard output never showed "
+                          << testing::PrintToString(streams.input_after[part].first);
+            close(in);
+            in = -1;
         }
         if (in >= 0 && fds[0].revents) {
             ssize_t n = write(in, input.data() + written, input.size() - written);
             if (n > 0)
                 written += n;
-            if ((n < 0 && errno != EAGAIN) || written == input.size()) {
+            if (n < 0 && errno != EAGAIN) {
                 close(in);
                 in = -1;
             }
@@ -203,7 +228,7 @@ tool_run run_tool(const std::string &dir, const std::vector<std::string> &args,
     close(out[1]);
     close(err[1]);
     tool_run run;
-    exchange(in[1], out[0], err[0], streams.input_reset ? "" : streams.input, run);
+    exchange(in[1], out[0], err[0], streams, run);
     int status = 0;
     waitpid(child, &status, 0);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

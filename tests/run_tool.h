@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct tool_streams {
@@ -16,6 +17,10 @@ struct tool_streams {
     // Standard input is a socket that holds input and then fails with a
     // reset connection, as a read error in the middle of a pass.
     bool input_reset = false;
+    // Further parts of input, each written once standard output shows the
+    // text paired with it. Where it does not within 30 seconds the row
+    // fails, and standard input is closed without the rest.
+    std::vector<std::pair<std::string, std::string>> input_after; // {awaited text, part}
     std::string output_path;     // when set, standard output goes here instead of a pipe
     int output_flags = O_WRONLY; // open flags for output_path
     bool output_closed = false;  // standard output is closed

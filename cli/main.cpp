@@ -65,7 +65,8 @@ int stdout_is_source(int argc, char **argv) {
 // input holds, where that is not a regular file (/dev/stdin, a pipe, a
 // terminal), is read through standard input.
 int open_source(const char *name) {
-    FILE *source = is_dash(name) ? binary_stdin() : open_source_file(name);
+    const int is_stdin = is_dash(name) || names_stream(name, stdin);
+    FILE *source = is_stdin ? binary_stdin() : open_source_file(name);
     if (!source)
         return source_unreadable;
     setup.source = source;
@@ -86,7 +87,7 @@ int open_source(const char *name) {
 // terminal it was redirected to) is written through standard output, so
 // that it is not truncated and takes the report lines in their order.
 int open_target(const char *name) {
-    if (is_dash(name)) {
+    if (is_dash(name) || names_stream(name, stdout)) {
         files.target = files.out;
         return 0;
     }
@@ -161,17 +162,23 @@ void start_target() {
     }
 }
 
-// Closes the source, then the target, and says whether anything was lost. A
-// full disk often shows only when the buffer is flushed at the close. Standard
-// output is only flushed here: it may still carry a message.
+// Flushes and closes a stream that was written; 1 when any of its output
+// was lost. A full disk often shows only when the buffer is flushed, and
+// not every C runtime says so from fclose alone.
+int close_written(FILE *stream) {
+    int lost = fflush(stream) != 0;
+    lost |= ferror(stream);
+    lost |= fclose(stream) != 0;
+    return lost;
+}
+
+// Closes the source, then the target, and says whether anything was lost.
+// Standard output is only flushed here: it may still carry a message.
 int close_streams() {
     int code = ferror(state.source) ? read_failed : 0;
     fclose(state.source);
-    int lost = ferror(state.target);
-    if (state.target == stdout)
-        lost |= fflush(stdout) != 0;
-    else
-        lost |= fclose(state.target) != 0;
+    int lost = state.target == stdout ? fflush(stdout) != 0 || ferror(stdout)
+                                      : close_written(state.target);
     if (lost && code == 0)
         code = write_failed;
     return code;
@@ -180,9 +187,7 @@ int close_streams() {
 // Standard output carries the messages, the report lines and perhaps the
 // target; its close is the last check that none of it was lost.
 int close_stdout(int code) {
-    int lost = ferror(stdout);
-    lost |= fclose(stdout) != 0;
-    if (lost && code == 0)
+    if (close_written(stdout) && code == 0)
         return write_failed;
     return code;
 }

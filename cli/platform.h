@@ -70,6 +70,13 @@ file_info identify_name(const char *name);
 // that cannot be told apart. A terminal is one file with itself.
 int is_same_file(const file_info &one, const file_info &other);
 
+// 1 when the name reaches the pipe, socket, terminal or device that the
+// open stream holds (/dev/stdin, /dev/fd/1), asked without opening the name:
+// opening a pipe whose writer is gone would wait for ever, and a socket
+// cannot be opened by name at all. Where the name can only be told by
+// opening it, 0.
+int names_stream(const char *name, FILE *stream);
+
 // Opens a named source for reading, every byte as it is. A console reads as
 // typed input does. Null where it cannot be opened.
 FILE *open_source_file(const char *name);
@@ -84,7 +91,8 @@ FILE *open_target_file(const char *name, int *created);
 int empty_target(FILE *target);
 
 // Removes a target that this run created, before it is closed: the file
-// that the open stream holds, and no other that took its name meanwhile.
+// that the open stream holds, where the run made it, and no other that took
+// its name meanwhile; never a symbolic link that led there.
 void remove_created_target(FILE *target, const char *name);
 
 // What a part of a message is: a text stored in code page 850, or a name as

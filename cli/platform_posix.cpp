@@ -1,6 +1,7 @@
 #include "platform.h"
 
 #include <cerrno>
+#include <climits>
 #include <clocale>
 #include <csignal>
 #include <cstdlib>
@@ -116,21 +117,59 @@ int is_same_file(const file_info &one, const file_info &other) {
     return one.volume == other.volume && memcmp(one.id, other.id, sizeof one.id) == 0;
 }
 
+int names_stream(const char *name, FILE *stream) {
+    struct stat held, named;
+    return fstat(fileno(stream), &held) == 0 && !S_ISREG(held.st_mode) && stat(name, &named) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
 FILE *open_source_file(const char *name) {
     return fopen(name, "rb");
 }
 
-// An existing target is opened as it is; a missing one is created, and only
-// then counts as this run's own. A name that came into being meanwhile, or
-// a symbolic link to a missing file, is opened as fopen would open it.
+namespace {
+
+// The file that this run created as its target, by the path it was made
+// under, which is the target's name or where a symbolic link points.
+char created_path[2 * PATH_MAX];
+
+// Turns path, a symbolic link, into where it points, taken from the
+// folder that holds the link where that is relative. 0 where it is no link
+// or the result is too long.
+int follow_link(char *path) {
+    char link[PATH_MAX];
+    ssize_t length = readlink(path, link, sizeof link - 1);
+    if (length < 0)
+        return 0;
+    link[length] = '\0';
+    const char *slash = strrchr(path, '/');
+    size_t folder = link[0] == '/' || !slash ? 0 : slash - path + 1;
+    if (folder + length + 1 > sizeof created_path)
+        return 0;
+    memmove(path + folder, link, length + 1);
+    return 1;
+}
+
+} // namespace
+
+// An existing target is opened as it is; a missing one is created, with
+// O_EXCL, so that only a file that this run made counts as its own. A
+// symbolic link to a missing file is followed to where the file is made.
 FILE *open_target_file(const char *name, int *created) {
     *created = 0;
     int fd = open(name, O_WRONLY);
-    if (fd < 0 && errno == ENOENT) {
-        fd = open(name, O_WRONLY | O_CREAT | O_EXCL, 0666);
-        *created = fd >= 0;
-        if (fd < 0 && errno == EEXIST)
-            fd = open(name, O_WRONLY | O_CREAT, 0666);
+    if (fd < 0 && errno == ENOENT && strlen(name) < sizeof created_path) {
+        strcpy(created_path, name);
+        for (int links = 0; links < 40; ++links) {
+            fd = open(created_path, O_WRONLY | O_CREAT | O_EXCL, 0666);
+            *created = fd >= 0;
+            if (fd >= 0 || errno != EEXIST)
+                break;
+            // There after all: a file made meanwhile, or a link to none.
+            fd = open(created_path, O_WRONLY);
+            if (fd >= 0 || errno != ENOENT || !follow_link(created_path))
+                break;
+        }
     }
     if (fd < 0)
         return nullptr;
@@ -147,11 +186,11 @@ int empty_target(FILE *target) {
     return ftruncate(fileno(target), 0);
 }
 
-void remove_created_target(FILE *target, const char *name) {
-    struct stat open_file, named;
-    if (fstat(fileno(target), &open_file) == 0 && stat(name, &named) == 0 &&
-        open_file.st_dev == named.st_dev && open_file.st_ino == named.st_ino)
-        unlink(name);
+void remove_created_target(FILE *target, const char *) {
+    struct stat open_file, made;
+    if (fstat(fileno(target), &open_file) == 0 && lstat(created_path, &made) == 0 &&
+        open_file.st_dev == made.st_dev && open_file.st_ino == made.st_ino)
+        unlink(created_path);
 }
 
 namespace {

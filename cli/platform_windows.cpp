@@ -322,6 +322,12 @@ int is_same_file(const file_info &one, const file_info &other) {
     return one.volume == other.volume || one.volume == 0 || other.volume == 0;
 }
 
+// A console, the one kind of stream that Windows identifies beyond disk
+// files, is told from the handle once its name is opened.
+int names_stream(const char *, FILE *) {
+    return 0;
+}
+
 // Opened by its UTF-16 name. A console keeps text mode, so that Ctrl-Z and
 // Enter end typed input as they do on standard input.
 FILE *open_source_file(const char *name) {

@@ -147,6 +147,7 @@ class ToolTest : public testing::Test {
         ASSERT_EQ(mkdir((dir + "/dir").c_str(), 0755), 0);
         ASSERT_EQ(link((dir + "/page.html").c_str(), (dir + "/hard.html").c_str()), 0);
         ASSERT_EQ(symlink("page.html", (dir + "/soft.html").c_str()), 0);
+        ASSERT_EQ(symlink("new.html", (dir + "/dangling.html").c_str()), 0);
     }
     void TearDown() override {
         EXPECT_EQ(system(("rm -rf '" + dir + "'").c_str()), 0);
@@ -256,6 +257,8 @@ const conversion conversions[] = {
     {"unknown_options", {"page.html", "out.html", "-x", "-lv", "--", "-", ""}, {}, "",
      holds("out.html", page_plain)},
     {"target_named_v", {"page.html", "-v"}, {}, "", holds("-v", page_plain)},
+    {"target_link_to_none", {"page.html", "dangling.html"}, {}, "", holds("new.html", page_plain),
+     posix},
     {"target_named_v_strip", {"page.html", "-v", "-l"}, {}, page_report,
      holds("-v", page_stripped)},
     {"crlf_report", {"crlf.html", "-", "-l", "-v"}, {},
@@ -344,11 +347,17 @@ const refusal refusals[] = {
     // A target that the run created is removed again when the run fails.
     {"read_error_new_target", {"-", "new.html"}, unreadable_stdin(), 5, "-", absent("new.html"),
      posix},
+    {"read_error_target_link_to_none", {"-", "dangling.html"}, unreadable_stdin(), 5, "-",
+     absent("new.html"), posix},
+    {"source_dev_stdin_socket", {"/dev/stdin", "out.html"}, reset_stdin("<a><b>"), 5,
+     "/dev/stdin", holds("out.html", "<a>\n<b>"), posix},
     {"read_error_in_pass", {"-", "out.html"}, reset_stdin("<a><b>"), 5, "-",
      holds("out.html", "<a>\n<b>"), posix},
     {"read_error_before_write_error", {"-", "/dev/full"}, reset_stdin(many_pages), 5, "-", {},
      posix},
     {"write_error_file", {"page.html", "/dev/full"}, {}, 6, "/dev/full", {}, posix},
+    {"write_error_file_at_close", {"page.html", "Z:\\dev\\full"}, {}, 6, "Z:\\dev\\full", {},
+     windows},
     {"pattern_source", {"?a??.html", "out.html"}, {}, 7, "?a??.html", absent("out.html"), windows},
     {"pattern_target", {"old.html", "?a??.html"}, {}, 7, "?a??.html", {}, windows},
     {"pattern_before_surplus", {"old.html", "?a??.html", "x"}, {}, 7, "?a??.html", {}, windows},

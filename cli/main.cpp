@@ -17,32 +17,47 @@ char source_buffer[stream_buffer_size];
 char target_buffer[stream_buffer_size];
 char report_buffer[16 * 1024];
 
-// What the pass is told: the options, the open source and its kind.
-pass_setup setup;
+// The command line, read once.
+command_line line;
 
 // The open files of the run and what they are. Standard input and output
 // are identified once, at the start, so that every name is compared with
 // what they were given.
 struct {
     file_info in, out, source, target;
-    FILE *opened_target; // the target while it is still being checked
+    FILE *source_stream;
+    FILE *target_stream; // null while it is standard output
     int created;         // the run made the target, so a refusal removes it
 } files;
 
-// Reads the options and checks the names. Every element from the source name
-// on is compared with -l and -v, so a name spelt like an option sets it too.
-int read_arguments(int argc, char **argv) {
+// 1 when the name is -, which stands for a standard stream.
+int is_dash(const char *name) {
+    return strcmp(name, "-") == 0;
+}
+
+// Reads the command line into its parts and checks them. Every element from
+// the source name on is compared with -l and -v, so a name spelt like an
+// option sets it too. After the two names, a word that begins with - is an
+// option, known or not, and an empty word is nothing; any other is surplus.
+int read_command_line(int argc, char **argv) {
+    line.program = argc > 0 ? argv[0] : nullptr;
+    line.source = argc > 1 ? argv[1] : nullptr;
+    line.target = argc > 2 ? argv[2] : nullptr;
+    if (line.pattern)
+        return several_matches;
     if (argc <= 2)
         return usage_error;
-    if (first_surplus_name(argv))
+    for (int i = 3; i < argc && !line.surplus; ++i) {
+        if (argv[i][0] != '\0' && argv[i][0] != '-')
+            line.surplus = argv[i];
+    }
+    if (line.surplus)
         return too_many_names;
     for (int i = 1; i < argc; ++i) {
-        if (strcmp(argv[i], "-l") == 0)
-            setup.strip_indent = 1;
-        if (strcmp(argv[i], "-v") == 0)
-            setup.verbose = 1;
+        line.strip_indent |= strcmp(argv[i], "-l") == 0;
+        line.verbose |= strcmp(argv[i], "-v") == 0;
     }
-    if (strcmp(argv[1], argv[2]) == 0 && !is_dash(argv[1]))
+    if (strcmp(line.source, line.target) == 0 && !is_dash(line.source))
         return same_file;
     return 0;
 }
@@ -50,14 +65,14 @@ int read_arguments(int argc, char **argv) {
 // 1 when standard output is the source's file, so that any message would
 // land in it: from the open source where there is one, else from what the
 // source name reaches. Where the two cannot be told apart, they count as one.
-int stdout_is_source(int argc, char **argv) {
+int stdout_is_source() {
     if (files.out.kind != regular_file)
         return 0;
     file_info source = files.source;
-    if (!setup.source)
-        source = argc < 2           ? file_info{unknown_file, 0, 0, {}}
-                 : is_dash(argv[1]) ? files.in
-                                    : identify_name(argv[1]);
+    if (!files.source_stream)
+        source = !line.source           ? file_info{unknown_file, 0, 0, {}}
+                 : is_dash(line.source) ? files.in
+                                        : identify_name(line.source);
     return is_same_file(source, files.out) != 0;
 }
 
@@ -69,16 +84,14 @@ int open_source(const char *name) {
     FILE *source = is_stdin ? binary_stdin() : open_source_file(name);
     if (!source)
         return source_unreadable;
-    setup.source = source;
+    files.source_stream = source;
     files.source = identify(source);
     if (source != stdin && files.source.kind != regular_file &&
         is_same_file(files.source, files.in) == 1) {
         fclose(source);
-        setup.source = binary_stdin();
+        files.source_stream = binary_stdin();
         files.source = files.in;
     }
-    setup.kind = files.source.kind == regular_file ? regular_file_source : stream_source;
-    give_buffer(setup.source, source_buffer, sizeof source_buffer);
     return 0;
 }
 
@@ -91,29 +104,31 @@ int open_target(const char *name) {
         files.target = files.out;
         return 0;
     }
-    files.opened_target = open_target_file(name, &files.created);
-    if (!files.opened_target)
+    files.target_stream = open_target_file(name, &files.created);
+    if (!files.target_stream)
         return target_unwritable;
-    files.target = identify(files.opened_target);
+    files.target = identify(files.target_stream);
+    if (is_same_file(files.target, files.out) == 1 && files.target.kind != closed_stream) {
+        fclose(files.target_stream); // written through standard output instead
+        files.target_stream = nullptr;
+    }
     return 0;
 }
 
 // Every refusal is taken from the open files, in the order that keeps them
-// safe; the target is emptied only once all have passed:
+// safe. Nothing has been written yet:
 //   the source is a directory                        3
 //   the source is a closed standard stream           5
 //   standard output is the source's file             2, without a word
 //   the target is a closed standard stream           6
 //   the target is the source's file                  2
 //   the target cannot be told from the source        4
-//   the source cannot be read at its start           5
-//   the target cannot be emptied                     4
 int check_files() {
     if (files.source.kind == directory)
         return source_unreadable;
     if (files.source.kind == closed_stream)
         return read_failed;
-    if (is_same_file(files.source, files.out) != 0 && files.out.kind == regular_file)
+    if (stdout_is_source())
         return same_file;
     if (files.target.kind == closed_stream)
         return write_failed;
@@ -121,45 +136,52 @@ int check_files() {
     int same = is_same_file(files.target, files.source);
     if (same != 0 && files.target.kind != terminal && files.target.kind != other_device)
         return same > 0 ? same_file : target_unwritable;
+    return 0;
+}
+
+// Starts the pass, which reads the source ahead, and only then empties the
+// target, the very file that was checked:
+//   the source cannot be read at its start           5
+//   the target cannot be emptied                     4
+// The text goes to the target, the report lines to standard output: the
+// first of them that shows on a terminal gets its lines flushed.
+int start_run() {
+    FILE *target = files.target_stream ? files.target_stream : stdout;
+    pass_setup setup = {};
+    setup.source = files.source_stream;
+    setup.kind = files.source.kind == regular_file ? regular_file_source : stream_source;
+    setup.target = target;
+    setup.strip_indent = line.strip_indent;
+    setup.verbose = line.verbose;
     setup.target_writes_crlf = target_writes_crlf();
+    give_buffer(setup.source, source_buffer, sizeof source_buffer);
+    give_buffer(target, target_buffer, sizeof target_buffer);
+    if (needs_line_flush(target)) {
+        setup.flush_each_line = target;
+    } else if (target != stdout) {
+        give_buffer(stdout, report_buffer, sizeof report_buffer);
+        if (needs_line_flush(stdout))
+            setup.flush_each_line = stdout;
+    }
     if (start_pass(setup) != 0)
         return read_failed;
-    if (files.opened_target && is_same_file(files.target, files.out) == 1) {
-        fclose(files.opened_target); // written through standard output instead
-        files.opened_target = nullptr;
-    }
-    if (files.opened_target && empty_target(files.opened_target) != 0)
+    if (files.target_stream && empty_target(files.target_stream) != 0)
         return target_unwritable;
+    if (target != stdout)
+        keep_running_without_stdout();
     return 0;
 }
 
 // Closes what a refused run opened. A target that it created is removed
 // again, so that a refusal leaves the files as they were.
-void close_refused(const char *target_name) {
-    if (files.opened_target) {
+void close_refused() {
+    if (files.target_stream) {
         if (files.created)
-            remove_created_target(files.opened_target, target_name);
-        fclose(files.opened_target);
+            remove_created_target(files.target_stream, line.target);
+        fclose(files.target_stream);
     }
-    if (setup.source)
-        fclose(setup.source);
-}
-
-// Hands the target to the pass and gives the streams their buffers.
-void start_target() {
-    state.target = files.opened_target ? files.opened_target : stdout;
-    give_buffer(state.target, target_buffer, sizeof target_buffer);
-    if (state.target != stdout)
-        keep_running_without_stdout();
-    // The text goes to the target, the report lines to standard output: the
-    // first of them that shows on a terminal gets its lines flushed.
-    if (needs_line_flush(state.target)) {
-        state.terminal = state.target;
-    } else if (state.target != stdout) {
-        give_buffer(stdout, report_buffer, sizeof report_buffer);
-        if (needs_line_flush(stdout))
-            state.terminal = stdout;
-    }
+    if (files.source_stream)
+        fclose(files.source_stream);
 }
 
 // Flushes and closes a stream that was written; 1 when any of its output
@@ -194,43 +216,31 @@ int close_stdout(int code) {
 
 } // namespace
 
-int is_dash(const char *name) {
-    return strcmp(name, "-") == 0;
-}
-
-const char *first_surplus_name(char **argv) {
-    for (int i = 3; argv[i]; ++i) {
-        if (argv[i][0] != '\0' && argv[i][0] != '-')
-            return argv[i];
-    }
-    return nullptr;
-}
-
 int main(int argc, char **argv) {
     keep_standard_streams_apart();
     files.in = identify(stdin);
     files.out = identify(stdout);
-    int code = expand_wildcards(&argc, &argv) ? several_matches : 0;
+    line.pattern = expand_wildcards(&argc, &argv);
+    int code = read_command_line(argc, argv);
     if (code == 0)
-        code = read_arguments(argc, argv);
+        code = open_source(line.source);
     if (code == 0)
-        code = open_source(argv[1]);
-    if (code == 0)
-        code = open_target(argv[2]);
+        code = open_target(line.target);
     if (code == 0)
         code = check_files();
+    if (code == 0)
+        code = start_run();
     if (code == 0) {
-        start_target();
         run_filter();
         code = close_streams();
     } else {
-        close_refused(argc > 2 ? argv[2] : nullptr);
+        close_refused();
     }
     // A message into the source's file would change it; one that nobody
     // reads any more is lost quietly, with the status kept.
-    if (code != 0 && !stdout_is_source(argc, argv)) {
+    if (code != 0 && !stdout_is_source()) {
         keep_running_without_stdout();
-        show_message(code, argv);
+        show_message(code, line);
     }
     return close_stdout(code);
 }

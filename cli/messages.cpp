@@ -44,7 +44,7 @@ const char unknown_text[] = "Unbekannter Fehler";
 void print_with_name(const char *format, const char *name) {
     const char *slot = strstr(format, "%s");
     put_message(format, slot - format, stored_text);
-    if (name) // argv[0] may be missing when a caller execs with argc 0
+    if (name) // no program name where a caller execs with argc 0
         put_message(name, strlen(name), given_name);
     put_message(slot + 2, strlen(slot + 2), stored_text);
 }
@@ -57,49 +57,41 @@ void print_line(const char *text) {
 
 // The one file that message 2 names: with a source of -, standard input was
 // found to be the target, so the target's name is the one that says which.
-const char *one_file(char **argv) {
-    return is_dash(argv[1]) ? argv[2] : argv[1];
-}
-
-// The last element, where the expansion of patterns stopped.
-const char *last_word(char **argv) {
-    int last = 0;
-    while (argv[last] && argv[last + 1])
-        ++last;
-    return argv[last];
+const char *one_file(const command_line &line) {
+    return strcmp(line.source, "-") == 0 ? line.target : line.source;
 }
 
 } // namespace
 
-int show_message(int code, char **argv) {
+int show_message(int code, const command_line &line) {
     print_line(banner);
     put_message(version_line, strlen(version_line), stored_text);
     switch (code) {
     case usage_error:
-        print_with_name(usage_text, argv[0]);
+        print_with_name(usage_text, line.program);
         print_line(options_text);
         print_line(dash_text);
         break;
     case same_file:
-        print_with_name(same_file_text, one_file(argv));
+        print_with_name(same_file_text, one_file(line));
         break;
     case source_unreadable:
-        print_with_name(source_text, argv[1]);
+        print_with_name(source_text, line.source);
         break;
     case target_unwritable:
-        print_with_name(target_text, argv[2]);
+        print_with_name(target_text, line.target);
         break;
     case read_failed:
-        print_with_name(read_text, argv[1]);
+        print_with_name(read_text, line.source);
         break;
     case write_failed:
-        print_with_name(write_text, argv[2]);
+        print_with_name(write_text, line.target);
         break;
     case several_matches:
-        print_with_name(pattern_text, last_word(argv));
+        print_with_name(pattern_text, line.pattern);
         break;
     case too_many_names:
-        print_with_name(surplus_text, first_surplus_name(argv));
+        print_with_name(surplus_text, line.surplus);
         break;
     default:
         print_line(unknown_text);

@@ -14,9 +14,9 @@ void keep_standard_streams_apart();
 
 // Expands the wildcard patterns in the arguments into the names of the
 // matching files, where the platform's start-up does not leave that to a
-// shell. Returns 0, or 1 when a pattern in the source or the target position
-// matches several files: the vector then ends at that pattern, as typed.
-int expand_wildcards(int *argc, char ***argv);
+// shell. Returns null, or a pattern in the source or the target position
+// that matches several files, which is refused.
+const char *expand_wildcards(int *argc, char ***argv);
 
 // From here on, a standard output whose reader went away makes its writes
 // fail rather than end the run, so that the target is still written whole.

@@ -46,8 +46,8 @@ void keep_standard_streams_apart() {
 }
 
 // The shell expands patterns before the tool starts.
-int expand_wildcards(int *, char ***) {
-    return 0;
+const char *expand_wildcards(int *, char ***) {
+    return nullptr;
 }
 
 void keep_running_without_stdout() {

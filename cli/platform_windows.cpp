@@ -19,10 +19,8 @@ int __wgetmainargs(int *argc, wchar_t ***argv, wchar_t ***env, int wildcards, vo
 
 namespace {
 
-// The longest command line in UTF-16 units, and the longest name that a
-// match makes of it, in bytes of the ANSI code page.
+// The longest command line in UTF-16 units.
 constexpr int longest_line = 32768;
-constexpr int longest_name = 3 * (longest_line + MAX_PATH);
 
 HANDLE handle_of(FILE *stream) {
     return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
@@ -92,73 +90,95 @@ const wchar_t *wide_name(const char *name) {
     return converted;
 }
 
+// The words that main is given after the expansion, grown as matches come.
+struct {
+    char **words;
+    int count, room;
+} expanded;
+
+// Appends a word to the expanded vector, which stays null-terminated. False
+// where memory ran out.
+bool add_word(char *word) {
+    if (expanded.count + 2 > expanded.room) {
+        int room = expanded.room ? 2 * expanded.room : 16;
+        char **more = static_cast<char **>(realloc(expanded.words, room * sizeof *more));
+        if (!more)
+            return false;
+        expanded.words = more;
+        expanded.room = room;
+    }
+    expanded.words[expanded.count++] = word;
+    expanded.words[expanded.count] = nullptr;
+    return true;
+}
+
 // A match as main's word: the directory part of the pattern, as typed, and
-// the name found, in the ANSI code page. Null where the code page cannot
-// hold it without loss. A match named - is written .\-, so that it is taken
-// for that file, not for a standard stream.
-char *match_name(const wchar_t *pattern, const wchar_t *found, const wchar_t **wide) {
-    static char names[3][longest_name]; // the source, the target, a surplus name
-    static int made;
+// the name found, in the ANSI code page; *wide is its UTF-16 form. Null
+// where the code page cannot hold it without loss. A source or target
+// named - is written .\-, so that it is taken for that file, not for a
+// standard stream.
+char *match_name(const wchar_t *pattern, const wchar_t *found, bool name_position,
+                 const wchar_t **wide) {
     static wchar_t path[longest_line + MAX_PATH];
     const wchar_t *file_part = pattern;
     for (const wchar_t *c = pattern; *c; ++c) {
         if (*c == L'\\' || *c == L'/' || *c == L':')
             file_part = c + 1;
     }
-    if (made == 3)
-        return nullptr;
     wmemcpy(path, pattern, file_part - pattern);
     wchar_t *name = path + (file_part - pattern);
-    if (file_part == pattern && wcscmp(found, L"-") == 0)
+    if (name_position && file_part == pattern && wcscmp(found, L"-") == 0)
         name = wcscpy(name, L".\\") + 2;
     wcscpy(name, found);
-    bool utf8 = utf8_code_page();
+    const bool utf8 = utf8_code_page();
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    int size = WideCharToMultiByte(CP_ACP, flags, path, -1, nullptr, 0, nullptr, nullptr);
+    char *bytes = size > 0 ? static_cast<char *>(malloc(size)) : nullptr;
     BOOL lost = FALSE;
-    if (WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, path, -1, names[made],
-                            longest_name, nullptr, utf8 ? nullptr : &lost) == 0 ||
-        lost)
+    if (!bytes ||
+        WideCharToMultiByte(CP_ACP, flags, path, -1, bytes, size, nullptr,
+                            utf8 ? nullptr : &lost) == 0 ||
+        lost) {
+        free(bytes);
         return nullptr;
+    }
     *wide = path;
-    return names[made++];
+    return bytes;
 }
 
-// Appends the files that the pattern matches, but for . and .., to words,
-// as the runtime's expansion would. In the source or the target position
-// it stops at the second match, which is enough to refuse the run. In
-// option position only what a run can use is kept: -l and -v, and the first
-// name that does not begin with -, at which the run stops anyway. Returns
-// how many files matched: 0 also where a name cannot be held.
-int expand(const wchar_t *pattern, int at, char **words, int *count) {
-    const bool option = at > 2;
+// Appends the files that the pattern matches, but for . and .., as the
+// runtime's expansion would. In the source or the target position it stops
+// at the second match, which is enough to refuse the run. Returns how many
+// files matched: 0 also where a name cannot be held, and then nothing is
+// appended.
+int expand(const wchar_t *pattern, int at) {
+    const bool name_position = at <= 2;
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW(pattern, &found);
     if (search == INVALID_HANDLE_VALUE)
         return 0;
+    const int before = expanded.count;
     int matches = 0;
-    bool enough = false;
     do {
         const wchar_t *file = found.cFileName;
         if (wcscmp(file, L".") == 0 || wcscmp(file, L"..") == 0)
             continue;
-        if (++matches == 2 && !option)
+        if (++matches == 2 && name_position)
             break;
-        if (option && file[0] == L'-') {
-            if (wcscmp(file, L"-l") == 0 || wcscmp(file, L"-v") == 0)
-                words[(*count)++] = const_cast<char *>(file[1] == L'l' ? "-l" : "-v");
-            continue;
-        }
         const wchar_t *wide = nullptr;
-        char *name = match_name(pattern, file, &wide);
-        if (!name) {
+        char *name = match_name(pattern, file, name_position, &wide);
+        if (!name || !add_word(name)) {
             matches = 0;
             break;
         }
-        if (!option)
+        if (name_position)
             remember_wide(at, name, wide);
-        words[(*count)++] = name;
-        enough = option;
-    } while (!enough && FindNextFileW(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
+    if (matches == 0 && expanded.count > before) {
+        expanded.count = before;
+        expanded.words[before] = nullptr;
+    }
     return matches;
 }
 
@@ -234,40 +254,28 @@ void write_console(const char *bytes, size_t length, UINT code_page) {
 void keep_standard_streams_apart() {}
 
 // Each word that holds * or ? in its last part is matched with
-// FindFirstFileW; one that matches nothing stays as typed, as does one in
-// the source or the target position that matches several files, where the
-// expansion stops.
-int expand_wildcards(int *argc, char ***argv) {
-    int typed = *argc;
-    // At most -l, -v and a name for each word.
-    char **words = static_cast<char **>(malloc((3 * typed + 1) * sizeof *words));
-    if (!words)
-        return 0;
-    int count = 0;
+// FindFirstFileW; one that matches nothing stays as typed. One in the
+// source or the target position that matches several files stops the
+// expansion, and the vector stays as typed.
+const char *expand_wildcards(int *argc, char ***argv) {
+    const int typed = *argc;
     for (int at = 0; at < typed; ++at) {
         const wchar_t *pattern = at > 0 ? wide_word(typed, *argv, at) : nullptr;
-        int before = count;
         if (pattern && wcspbrk(pattern, L"*?")) {
-            int matches = expand(pattern, at, words, &count);
-            if (matches > 1 && at <= 2) {
-                words[before] = (*argv)[at];
-                words[before + 1] = nullptr;
-                *argc = before + 1;
-                *argv = words;
-                return 1;
-            }
+            int matches = expand(pattern, at);
+            if (matches > 1 && at <= 2)
+                return (*argv)[at];
             if (matches > 0)
                 continue;
         }
-        count = before;
-        words[count++] = (*argv)[at];
+        if (!add_word((*argv)[at]))
+            return nullptr; // no memory: the words as typed
         if ((at == 1 || at == 2) && pattern)
             remember_wide(at, (*argv)[at], pattern);
     }
-    words[count] = nullptr;
-    *argc = count;
-    *argv = words;
-    return 0;
+    *argc = expanded.count;
+    *argv = expanded.words;
+    return nullptr;
 }
 
 // Windows has no SIGPIPE: a write to a pipe whose reader went away fails.

@@ -13,17 +13,25 @@ constexpr int write_failed = 6;      // output was lost
 constexpr int several_matches = 7;   // a pattern stands for several names
 constexpr int too_many_names = 8;    // a third name where only options belong
 
+// The command line, read once into its parts; null where a part is not
+// there.
+struct command_line {
+    const char *program; // element 0, as the platform gave it
+    const char *source;
+    const char *target;
+    int strip_indent; // -l
+    int verbose;      // -v
+    // The first word after the two names that is neither an option nor
+    // empty, which is refused.
+    const char *surplus;
+    // A pattern in the source or the target position that matched several
+    // files, which is refused.
+    const char *pattern;
+};
+
 // Prints the banner, the version line and the text for the code on standard
-// output, and returns the code. Message 7 names the last element of argv,
-// where the expansion of patterns stopped.
-int show_message(int code, char **argv);
-
-// 1 when the name is -, which stands for a standard stream.
-int is_dash(const char *name);
-
-// The first word after the two names that is neither an option nor empty:
-// a word that begins with - is an option, known or not. Null where there is
-// none.
-const char *first_surplus_name(char **argv);
+// output, naming the part of the command line that the code is about, and
+// returns the code.
+int show_message(int code, const command_line &line);
 
 #endif

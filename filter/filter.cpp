@@ -8,10 +8,10 @@ filter_state state;
 
 namespace {
 
-// Ends a line on a stream that a terminal shows, where the C library would
-// keep it in the buffer.
-inline void end_line(FILE *stream) {
-    if (stream == state.terminal)
+// At a line end, flushes the stream that a terminal shows where the C
+// library would keep the line in its buffer.
+inline void flush_at_line_end(FILE *stream) {
+    if (stream == state.flush_each_line)
         fflush(stream);
 }
 
@@ -21,7 +21,7 @@ inline void write_line_break(FILE *target) {
     if (state.crlf)
         write_byte('\r', target);
     write_byte('\n', target);
-    end_line(target);
+    flush_at_line_end(target);
 }
 
 // Drops the spaces and tabs that start the line after a line feed, and under
@@ -43,17 +43,17 @@ void drop_indentation() {
     state.current_char = c;
     if (verbose) {
         putchar('\n');
-        end_line(stdout);
+        flush_at_line_end(stdout);
     }
     if (c != EOF)
         ungetc(c, source);
 }
 
-// Writes the line feed of a source's line end, whichever its form, and under
-// -l drops the next line's indentation.
-void start_line() {
+// Writes the line feed that ends a line of the source, whichever its form,
+// and under -l drops the next line's indentation.
+void write_line_end() {
     write_byte('\n', state.target);
-    end_line(state.target);
+    flush_at_line_end(state.target);
     if (state.strip_indent)
         drop_indentation();
 }
@@ -62,7 +62,7 @@ void start_line() {
 // here on.
 void on_line_feed() {
     state.crlf = 0;
-    start_line();
+    write_line_end();
 }
 
 // A CR read by the loop or after '>'. Followed by a line feed, it is part of
@@ -78,7 +78,7 @@ void on_carriage_return() {
             write_byte('\r', state.target);
             state.crlf = 1;
         }
-        start_line();
+        write_line_end();
         return;
     }
     write_byte('\r', state.target);
@@ -132,9 +132,12 @@ int look_ahead(source_kind kind) {
 int start_pass(const pass_setup &setup) {
     state = filter_state{};
     state.source = setup.source;
+    state.target = setup.target;
     state.strip_indent = setup.strip_indent;
     state.verbose = setup.verbose;
+    state.line_number = setup.lines_before;
     state.target_writes_crlf = setup.target_writes_crlf;
+    state.flush_each_line = setup.flush_each_line;
     return look_ahead(setup.kind);
 }
 

@@ -24,11 +24,11 @@ struct filter_state {
     // 1 while inserted line breaks are written as CR LF, because the most
     // recent line end of the source was CR LF.
     int crlf;
-    // The stream, target or standard output, that shows on a terminal which
-    // the C library does not line-buffer by itself; null where there is none.
+    // The stream, target or standard output, that a terminal shows and the
+    // C library does not line-buffer (a Windows console); null elsewhere.
     // Only the filter knows where its lines end, so it flushes this stream
     // there, and each line shows as it is made.
-    FILE *terminal;
+    FILE *flush_each_line;
 };
 
 // The one filter_state of the program.
@@ -38,23 +38,26 @@ extern filter_state state;
 // end and back, any other stream only by its first byte.
 enum source_kind { regular_file_source, stream_source };
 
-// What a pass is told before it starts.
+// Everything a pass is told before it starts. A caller fills one of these
+// and hands it to start_pass, the one way into a pass.
 struct pass_setup {
     FILE *source;
     source_kind kind;
+    FILE *target; // open, and not written to before the pass
     int strip_indent;
     int verbose;
     int target_writes_crlf;
+    FILE *flush_each_line;
+    std::int64_t lines_before; // line feeds already counted: 0 for a whole source
 };
 
 // Starts a pass: clears the state, takes the setup and reads the source
-// ahead before the target is opened, so that a source that cannot be read is
-// found while the target is still as it was. A regular file whose target
-// does not write CR LF by itself is read on to its first line end, however
-// far that lies, and rewound, so that line breaks inserted into the first
-// line take that line end's form. Any other source only has its first byte
-// read and pushed back. Returns 0, or non-zero when the source could not be
-// read or rewound. The caller then sets the target and the terminal.
+// ahead, so that a source that cannot be read is found before anything is
+// written. A regular file whose target does not write CR LF by itself is
+// read on to its first line end, however far that lies, and rewound, so that
+// line breaks inserted into the first line take that line end's form. Any
+// other source only has its first byte read and pushed back. Returns 0, or
+// non-zero when the source could not be read or rewound.
 int start_pass(const pass_setup &setup);
 
 // Copies the whole source to the target. Returns at the end of input, or

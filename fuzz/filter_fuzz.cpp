@@ -38,10 +38,15 @@ std::string convert(const uint8_t *data, size_t size, int strip, int verbose, bo
     FILE *target = open_memstream(&output, &output_size);
     if (!source || !target)
         abort();
-    source_kind kind = seekable ? regular_file_source : stream_source;
-    if (start_pass({source, kind, strip, verbose, text_mode}) != 0)
+    pass_setup setup = {};
+    setup.source = source;
+    setup.kind = seekable ? regular_file_source : stream_source;
+    setup.target = target;
+    setup.strip_indent = strip;
+    setup.verbose = verbose;
+    setup.target_writes_crlf = text_mode;
+    if (start_pass(setup) != 0)
         abort();
-    state.target = target;
     run_filter();
     if (ferror(state.source) || state.current_char != EOF)
         abort();

@@ -45,9 +45,15 @@ filter_result convert(const std::string &input, int strip, int verbose,
                       std::int64_t first_line = 0) {
     FILE *source = open_source(input, kind);
     testing::internal::CaptureStdout();
-    EXPECT_EQ(start_pass({source, kind, strip, verbose, target_writes_crlf}), 0);
-    state.line_number = first_line;
-    state.target = tmpfile();
+    pass_setup setup = {};
+    setup.source = source;
+    setup.kind = kind;
+    setup.target = tmpfile();
+    setup.strip_indent = strip;
+    setup.verbose = verbose;
+    setup.target_writes_crlf = target_writes_crlf;
+    setup.lines_before = first_line;
+    EXPECT_EQ(start_pass(setup), 0);
     run_filter();
     fflush(stdout);
     filter_result result{read_all(state.target), testing::internal::GetCapturedStdout()};

@@ -28,7 +28,7 @@ std::string program_name() {
 }
 
 bool tool_is_windows() {
-    return std::string(TARVO_LAUNCHER) != "";
+    return TARVO_WINDOWS_TOOL;
 }
 
 std::string read_file(const std::string &path) {
@@ -79,11 +79,12 @@ namespace {
         close(1);
     if (!streams.locale.empty())
         setenv("LC_ALL", streams.locale.c_str(), 1);
-    std::vector<std::string> words;
+    // The words that start the tool: Wine, an emulator or a loader; none for
+    // a tool that this machine runs by itself.
+    std::vector<std::string> words = TARVO_LAUNCHER;
     if (tool_is_windows()) {
         setenv("WINEDEBUG", "-all", 1); // Wine's own diagnostics go to standard error
         setenv("WINEPREFIX", TARVO_WINE_PREFIX, 1);
-        words.push_back(TARVO_LAUNCHER);
     }
     if (streams.batch_file) {
         std::string line = "@\"tarvo\".exe";

@@ -43,8 +43,8 @@ std::string tool_path();
 // The program name the tool sees as element 0.
 std::string program_name();
 
-// True when the tool is a Windows build run through a launcher: its text
-// streams write every line feed as CR LF.
+// True when the tool is a Windows build, run under Wine: its text streams
+// write every line feed as CR LF.
 bool tool_is_windows();
 
 std::string read_file(const std::string &path);

@@ -108,8 +108,10 @@ namespace {
 }
 
 // Feeds standard input and drains standard output and error together, so
-// that neither side blocks on a full pipe.
-void exchange(int in, int out, int err, const std::string &input, tool_run &run) {
+// that neither side blocks on a full pipe. Standard output is read up to
+// taken bytes, where that is set, and then closed.
+void exchange(int in, int out, int err, const std::string &input, std::size_t taken,
+              tool_run &run) {
     size_t written = 0;
     fcntl(in, F_SETFL, O_NONBLOCK); // a write must never wait for the tool
     if (input.empty()) {
@@ -141,9 +143,12 @@ void exchange(int in, int out, int err, const std::string &input, tool_run &run)
             ssize_t n = read(*readers[i], buffer, sizeof buffer);
             if (n < 0 && errno == EINTR)
                 continue;
-            if (n > 0) {
+            if (n > 0)
                 sinks[i]->append(buffer, n);
-            } else {
+            const bool enough = i == 0 && taken && run.out.size() >= taken;
+            if (enough)
+                run.out.resize(taken);
+            if (n <= 0 || enough) {
                 close(*readers[i]);
                 *readers[i] = -1;
             }
@@ -202,7 +207,8 @@ tool_run run_tool(const std::string &dir, const std::vector<std::string> &args,
     close(out[1]);
     close(err[1]);
     tool_run run;
-    exchange(in[1], out[0], err[0], streams.input_reset ? "" : streams.input, run);
+    exchange(in[1], out[0], err[0], streams.input_reset ? "" : streams.input, streams.output_taken,
+             run);
     int status = 0;
     waitpid(child, &status, 0);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -3,6 +3,7 @@
 #ifndef TARVO_TESTS_RUN_TOOL_H
 #define TARVO_TESTS_RUN_TOOL_H
 
+#include <cstddef>
 #include <fcntl.h>
 #include <string>
 #include <vector>
@@ -20,6 +21,9 @@ struct tool_streams {
     int output_flags = O_WRONLY; // open flags for output_path
     bool output_closed = false;  // standard output is closed
     bool output_unread = false;  // standard output is a pipe whose reader has gone
+    // When set, standard output is a pipe whose reader takes this many bytes
+    // and goes away, as head -c does.
+    std::size_t output_taken = 0;
     bool terminal = false; // standard output is a pseudo-terminal that passes bytes as they are
     std::string locale;    // when set, LC_ALL for the tool
     // Windows: the tool is started by a batch file that Wine's cmd runs,

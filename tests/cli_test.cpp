@@ -95,6 +95,12 @@ const std::string omega = "\u03a9.html", japan = "\u65e5\u672c.html";
 // page.html in 261 characters, past the 260 of a Windows path.
 const std::string long_page = repeat("./", 126) + "page.html";
 const std::string kept = "keep me";
+// A sparse source past 4 GiB: a first line that ends in CR LF, then a hole.
+// A 32-bit build without 64-bit file offsets cannot open it, or cannot see
+// that it is a regular file, whose first line end the breaks inserted into
+// that line take.
+const std::string large_start = "<a><b>\r\n";
+const off_t large_size = off_t(9) << 29;
 
 // Text mode on Windows writes every line feed as CR LF.
 std::string as_written(const std::string &bytes) {
@@ -144,6 +150,8 @@ class ToolTest : public testing::Test {
         write_file(dir + "/" + omega, page);
         write_file(dir + "/my page.html", page);
         write_file(dir + "/-", kept);
+        write_file(dir + "/large.html", large_start);
+        ASSERT_EQ(truncate((dir + "/large.html").c_str(), large_size), 0);
         ASSERT_EQ(mkdir((dir + "/dir").c_str(), 0755), 0);
         ASSERT_EQ(link((dir + "/page.html").c_str(), (dir + "/hard.html").c_str()), 0);
         ASSERT_EQ(symlink("page.html", (dir + "/soft.html").c_str()), 0);
@@ -231,8 +239,18 @@ tool_streams slow_pipe_on_terminal() {
     return streams;
 }
 
-// Runs that convert and end with status 0. Standard output holds exactly
-// out; on a Windows console, only the file is checked.
+tool_streams first_bytes(std::size_t count) {
+    tool_streams streams;
+    streams.output_taken = count;
+    return streams;
+}
+
+// run_tool's status for a run ended by a signal.
+const int killed = -1;
+
+// Runs that convert and end with status 0, or killed where standard
+// output's reader went away first. Standard output holds exactly out; on a
+// Windows console, only the file is checked.
 struct conversion {
     const char *name;
     std::vector<std::string> args;
@@ -240,6 +258,7 @@ struct conversion {
     std::string out;
     file_check file;
     platforms only = everywhere;
+    int status = 0;
 };
 
 // clang-format off
@@ -290,6 +309,10 @@ const conversion conversions[] = {
      holds("out.html", page_plain), posix},
     {"stdout_null_source_null", {"/dev/null", "-"}, to_file("/dev/null"), "", {}, posix},
     {"null_both_sides", {"/dev/null", "/dev/../dev/null"}, {}, "", {}, posix},
+    // Opened and converted from its start; a reader that takes the first
+    // line ends the run (SIGPIPE) long before the hole is read.
+    {"source_past_4_gib", {"large.html", "-"}, first_bytes(10), "<a>\r\n<b>\r\n", {}, posix,
+     killed},
     {"pattern_one_match", {"pa*.html", "out.html"}, {}, "", holds("out.html", page_plain), windows},
     {"pattern_matches_dash_file", {"?", "out.html"}, {}, "", holds("out.html", kept), windows},
     {"quoted_name_with_spaces", {"\"my page.html\"", "out.html"}, batch_file(), "",
@@ -439,7 +462,7 @@ struct cli_case {
 std::vector<cli_case> all_cases() {
     std::vector<cli_case> all;
     for (const conversion &c : conversions)
-        all.push_back({c.name, c.args, c.streams, 0, c.out, c.file, c.only});
+        all.push_back({c.name, c.args, c.streams, c.status, c.out, c.file, c.only});
     for (const refusal &c : refusals)
         all.push_back(
             {c.name, c.args, c.streams, c.status, message(c.status, c.named), c.file, c.only});

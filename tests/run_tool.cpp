@@ -31,7 +31,7 @@ std::string program_name() {
 }
 
 bool tool_is_windows() {
-    return std::string(TARVO_LAUNCHER) != "";
+    return TARVO_WINDOWS_TOOL;
 }
 
 std::string read_file(const std::string &path) {
@@ -84,11 +84,12 @@ namespace {
         close(2);
     if (!streams.locale.empty())
         setenv("LC_ALL", streams.locale.c_str(), 1);
-    std::vector<std::string> words;
+    // The words that start the tool: Wine, an emulator or a loader; none for
+    // a tool that this machine runs by itself.
+    std::vector<std::string> words = TARVO_LAUNCHER;
     if (tool_is_windows()) {
         setenv("WINEDEBUG", "-all", 1); // Wine's own diagnostics go to standard error
         setenv("WINEPREFIX", TARVO_WINE_PREFIX, 1);
-        words.push_back(TARVO_LAUNCHER);
     }
     if (streams.batch_file) {
         std::string line = "@\"tarvo\".exe";
@@ -112,8 +113,10 @@ namespace {
 }
 
 // Feeds standard input and drains standard output and error together, so
-// that neither side blocks on a full pipe.
+// that neither side blocks on a full pipe. Standard output is read up to
+// streams.output_taken bytes, where that is set, and then closed.
 void exchange(int in, int out, int err, const tool_streams &streams, tool_run &run) {
+    const std::size_t taken = streams.output_taken;
     using namespace std::chrono;
     std::string input = streams.input_reset ? "" : streams.input;
     size_t written = 0, part = 0;
@@ -167,9 +170,12 @@ void exchange(int in, int out, int err, const tool_streams &streams, tool_run &r
             ssize_t n = read(*readers[i], buffer, sizeof buffer);
             if (n < 0 && errno == EINTR)
                 continue;
-            if (n > 0) {
+            if (n > 0)
                 sinks[i]->append(buffer, n);
-            } else {
+            const bool enough = i == 0 && taken && run.out.size() >= taken;
+            if (enough)
+                run.out.resize(taken);
+            if (n <= 0 || enough) {
                 close(*readers[i]);
                 *readers[i] = -1;
             }

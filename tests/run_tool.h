@@ -3,6 +3,7 @@
 #ifndef TARVO_TESTS_RUN_TOOL_H
 #define TARVO_TESTS_RUN_TOOL_H
 
+#include <cstddef>
 #include <fcntl.h>
 #include <string>
 #include <utility>
@@ -26,6 +27,9 @@ struct tool_streams {
     bool output_closed = false;  // standard output is closed
     bool output_unread = false;  // standard output is a pipe whose reader has gone
     bool error_closed = false;   // standard error is closed
+    // When set, standard output is a pipe whose reader takes this many bytes
+    // and goes away, as head -c does.
+    std::size_t output_taken = 0;
     bool terminal = false; // standard output is a pseudo-terminal that passes bytes as they are
     std::string locale;    // when set, LC_ALL for the tool
     // Windows: the tool is started by a batch file that Wine's cmd runs,
@@ -49,8 +53,8 @@ std::string tool_path();
 // The program name the tool sees as element 0.
 std::string program_name();
 
-// True when the tool is a Windows build run through a launcher: its text
-// streams write every line feed as CR LF.
+// True when the tool is a Windows build, run under Wine: its text streams
+// write every line feed as CR LF.
 bool tool_is_windows();
 
 std::string read_file(const std::string &path);

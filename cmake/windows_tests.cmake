@@ -1,7 +1,7 @@
 # Cross-builds tarvo.exe with MinGW-w64 and sets up the end-to-end tests to
 # run it under Wine. Sets TARVO_TOOL_EXE, TARVO_TOOL_LAUNCHER,
-# TARVO_WINE_PREFIX and tested_arch, the build whose tarvo.exe the tests run;
-# the cache's TARVO_TESTED_ARCH tells the same to scripts.
+# TARVO_WINE_PREFIX and TARVO_TOOL_TARGETS, the builds that the tests wait
+# for; the cache's TARVO_TESTED_ARCH tells scripts which build they ran.
 #
 # The shipped Windows build is 32-bit. Wine runs it only where the kernel
 # executes 32-bit Linux programs (wine32); elsewhere the tests run the 64-bit
@@ -40,6 +40,7 @@ foreach(arch IN LISTS windows_archs)
     INSTALL_COMMAND "")
 endforeach()
 set(TARVO_TOOL_EXE ${CMAKE_BINARY_DIR}/windows-${tested_arch}/tarvo.exe)
+list(TRANSFORM windows_archs PREPEND tarvo_windows_ OUTPUT_VARIABLE TARVO_TOOL_TARGETS)
 
 # The shipped tarvo.exe: a 32-bit console program that needs no DLLs beyond
 # Windows' own.

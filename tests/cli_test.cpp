@@ -20,19 +20,28 @@ const std::string banner = "\n"
                            " Version " TARVO_VERSION ", " TARVO_VERSION_DATE "\n"
                            "\n";
 
-std::string usage(const std::string &program) {
-    return banner +
-           " F\x81gt in HTML-Dateien zwischen schlie\xE1"
-           "ende und \x94"
+// The three umlauts of the usage text, as stored and as a UTF-8 terminal
+// shows them.
+struct umlauts {
+    const char *ue, *sz, *oe;
+};
+const umlauts code_page_850 = {"\x81", "\xE1", "\x94"};
+const umlauts utf8 = {"\xC3\xBC", "\xC3\x9F", "\xC3\xB6"};
+
+std::string usage(const std::string &program, const umlauts &u = code_page_850) {
+    return banner + " F" + u.ue + "gt in HTML-Dateien zwischen schlie" + u.sz + "ende und " + u.oe +
            "ffnende spitze Klammern einen Zeilenumbruch ein.\n\n"
            " Syntax: " +
            program +
            " <Quelldatei> <Zieldatei> [Optionen]\n\n"
            " Optionen (durch Leerzeichen getrennt):\n"
            "  -l\tEntfernt Leerzeichen und Tabulatorzeichen am Zeilenanfang.\n"
-           "  -v\tAusf\x81hrliche Ausgabe mit Zeilennummern.\n\n"
-           " Statt eines Dateinamens f\x81r die Quelldatei (Zieldatei) kann als 1. (2.) Parameter\n"
-           " auch - f\x81r die Standardeingabe (Standardausgabe) angegeben werden.\n";
+           "  -v\tAusf" +
+           u.ue +
+           "hrliche Ausgabe mit Zeilennummern.\n\n"
+           " Statt eines Dateinamens f" +
+           u.ue + "r die Quelldatei (Zieldatei) kann als 1. (2.) Parameter\n auch - f" + u.ue +
+           "r die Standardeingabe (Standardausgabe) angegeben werden.\n";
 }
 
 // What the tool prints for a message code, naming the given name.
@@ -122,17 +131,6 @@ struct file_check {
     std::string bytes; // what the tool made of it
 };
 
-file_check holds(const std::string &name, const std::string &bytes) {
-    return {name, true, bytes};
-}
-
-file_check absent(const std::string &name) {
-    return {name, false, ""};
-}
-
-// old.html as every test folder holds it.
-const file_check old_kept = holds("old.html", kept);
-
 class ToolTest : public testing::Test {
   protected:
     std::string dir;
@@ -174,302 +172,290 @@ class ToolTest : public testing::Test {
 
 enum platforms { everywhere, posix, windows };
 
-tool_streams from_stdin(const std::string &input) {
-    tool_streams streams;
-    streams.input = input;
-    return streams;
-}
+// One run of the tool and all it must do. A row starts as run(name, args):
+// status 0, nothing on standard output, page.html as it was, on every
+// platform, and names in steps only what differs. On a Windows console
+// standard output is not checked.
+struct cli_case {
+    const char *name;
+    std::vector<std::string> args;
+    tool_streams streams = {};
+    int status = 0;
+    std::string out = "";
+    file_check file = {}; // besides page.html, which must never change
+    platforms only = everywhere;
 
-tool_streams from_file(const std::string &path, int flags = O_RDONLY) {
-    tool_streams streams;
-    streams.input_path = path;
-    streams.input_flags = flags;
-    return streams;
-}
+    // What the tool is given.
+    cli_case &input(const std::string &bytes) {
+        streams.input = bytes;
+        return *this;
+    }
+    cli_case &stdin_from(const std::string &path, int flags = O_RDONLY) {
+        streams.input_path = path;
+        streams.input_flags = flags;
+        return *this;
+    }
+    cli_case &stdout_to(const std::string &path, int flags = O_WRONLY) {
+        streams.output_path = path;
+        streams.output_flags = flags;
+        return *this;
+    }
+    cli_case &stdin_closed() {
+        streams.input_closed = true;
+        return *this;
+    }
+    cli_case &stdin_unreadable() {
+        streams.input_unreadable = true;
+        return *this;
+    }
+    cli_case &stdin_resets_after(const std::string &bytes) {
+        streams.input = bytes;
+        streams.input_reset = true;
+        return *this;
+    }
+    cli_case &stdout_closed() {
+        streams.output_closed = true;
+        return *this;
+    }
+    cli_case &stdout_unread() {
+        streams.output_unread = true;
+        return *this;
+    }
+    cli_case &stdout_taken(std::size_t bytes) {
+        streams.output_taken = bytes;
+        return *this;
+    }
+    cli_case &stderr_closed() {
+        streams.error_closed = true;
+        return *this;
+    }
+    cli_case &on_terminal() {
+        streams.terminal = true;
+        return *this;
+    }
+    // Standard input takes more only once standard output shows a text.
+    cli_case &then_after(const std::string &shown, const std::string &more) {
+        streams.input_after.push_back({shown, more});
+        return *this;
+    }
+    cli_case &in_batch_file() {
+        streams.batch_file = true;
+        return *this;
+    }
+    cli_case &only_on(platforms where) {
+        only = where;
+        return *this;
+    }
 
-tool_streams to_file(const std::string &path, int flags = O_WRONLY, const std::string &in = "") {
-    tool_streams streams = from_file(in);
-    streams.output_path = path;
-    streams.output_flags = flags;
-    return streams;
+    // What it must do.
+    cli_case &prints(const std::string &bytes) {
+        out = bytes;
+        return *this;
+    }
+    cli_case &ends(int code) {
+        status = code;
+        return *this;
+    }
+    cli_case &fails(int code, const std::string &named) {
+        status = code;
+        out = message(code, named);
+        return *this;
+    }
+    cli_case &file_holds(const std::string &name, const std::string &bytes) {
+        file = {name, true, bytes};
+        return *this;
+    }
+    cli_case &no_file(const std::string &name) {
+        file = {name, false, ""};
+        return *this;
+    }
+};
+
+cli_case run(const char *name, std::vector<std::string> args) {
+    return {name, std::move(args)};
 }
 
 const int append = O_WRONLY | O_APPEND;
 
-tool_streams to_full() {
-    return to_file("/dev/full");
-}
-
-// Streams fed with input, with one of the switches of tool_streams on.
-tool_streams with(bool tool_streams::*what, const std::string &input = "") {
-    tool_streams streams = from_stdin(input);
-    streams.*what = true;
-    return streams;
-}
-
-tool_streams closed_stdout(const std::string &input = "") {
-    return with(&tool_streams::output_closed, input);
-}
-tool_streams unread_stdout(const std::string &input) {
-    return with(&tool_streams::output_unread, input);
-}
-tool_streams unreadable_stdin() {
-    return with(&tool_streams::input_unreadable);
-}
-tool_streams closed_stdin() {
-    return with(&tool_streams::input_closed);
-}
-tool_streams closed_stderr() {
-    return with(&tool_streams::error_closed);
-}
-tool_streams reset_stdin(const std::string &input) {
-    return with(&tool_streams::input_reset, input);
-}
-tool_streams batch_file() {
-    return with(&tool_streams::batch_file);
-}
-tool_streams on_terminal() {
-    return with(&tool_streams::terminal);
-}
-// A pipe fed line by line onto a terminal: the next line only once the
-// report of the line feed before it shows.
-tool_streams slow_pipe_on_terminal() {
-    tool_streams streams = with(&tool_streams::terminal, "a\nb");
-    streams.input_after = {{"Zeile    1: \t\n", "\nc"}};
-    return streams;
-}
-
-tool_streams first_bytes(std::size_t count) {
-    tool_streams streams;
-    streams.output_taken = count;
-    return streams;
-}
-
 // run_tool's status for a run ended by a signal.
 const int killed = -1;
 
-// Runs that convert and end with status 0, or killed where standard
-// output's reader went away first. Standard output holds exactly out; on a
-// Windows console, only the file is checked.
-struct conversion {
-    const char *name;
-    std::vector<std::string> args;
-    tool_streams streams;
-    std::string out;
-    file_check file;
-    platforms only = everywhere;
-    int status = 0;
-};
-
 // clang-format off
-const conversion conversions[] = {
-    {"file_to_file", {"page.html", "out.html"}, {}, "", holds("out.html", page_plain)},
-    {"stdin_to_stdout", {"-", "-"}, from_stdin(page), page_plain, {}},
-    {"stdin_to_file", {"-", "out.html"}, from_stdin(page), "", holds("out.html", page_plain)},
-    {"file_to_stdout", {"page.html", "-"}, {}, page_plain, {}},
-    {"target_overwritten", {"page.html", "old.html"}, {}, "", holds("old.html", page_plain)},
-    {"strip", {"page.html", "out.html", "-l"}, {}, "", holds("out.html", page_stripped)},
-    {"strip_report", {"page.html", "out.html", "-l", "-v"}, {}, page_report,
-     holds("out.html", page_stripped)},
-    {"report_order", {"-", "-", "-v", "-l"}, from_stdin(page), page_interleaved, {}},
-    {"verbose_alone", {"page.html", "out.html", "-v"}, {}, "", holds("out.html", page_plain)},
-    {"unknown_options", {"page.html", "out.html", "-x", "-lv", "--", "-", ""}, {}, "",
-     holds("out.html", page_plain)},
-    {"target_named_v", {"page.html", "-v"}, {}, "", holds("-v", page_plain)},
-    {"target_link_to_none", {"page.html", "dangling.html"}, {}, "", holds("new.html", page_plain),
-     posix},
-    {"target_named_v_strip", {"page.html", "-v", "-l"}, {}, page_report,
-     holds("-v", page_stripped)},
-    {"crlf_report", {"crlf.html", "-", "-l", "-v"}, {},
-     "<p>\r\n<b>x</b>\r\nZeile    1: \t**\n</p>\r\nZeile    2: \t\n", {}},
-    {"byte_ff", {"ff.html", "out.html", "-l"}, {}, "", holds("out.html", "a\xff<b>\n<c>\n\xff<d>")},
-    {"ctrl_z_file", {"ctrl-z.html", "out.html"}, {}, "", holds("out.html", ctrl_z_plain)},
-    {"ctrl_z_stdin", {"-", "-"}, from_file("ctrl-z.html"), ctrl_z_plain, {}},
-    {"ctrl_z_pipe", {"-", "-"}, from_stdin(ctrl_z_page), ctrl_z_plain, {}},
-    {"lone_and_paired_cr", {"cr.html", "-"}, {}, "a\rb\r\n<c>\r\n<d>\r\r\n", {}},
-    {"names_outside_ansi", {omega, japan}, {}, "", holds(japan, page_plain)},
-    {"other_letter_case_other_file", {"page.html", "PAGE.HTML"}, {}, "",
-     holds("PAGE.HTML", page_plain), posix},
+const cli_case cases[] = {
+    // Runs that convert and end with status 0, or killed where standard
+    // output's reader went away first.
+    run("file_to_file", {"page.html", "out.html"}).file_holds("out.html", page_plain),
+    run("stdin_to_stdout", {"-", "-"}).input(page).prints(page_plain),
+    run("stdin_to_file", {"-", "out.html"}).input(page).file_holds("out.html", page_plain),
+    run("file_to_stdout", {"page.html", "-"}).prints(page_plain),
+    run("target_overwritten", {"page.html", "old.html"}).file_holds("old.html", page_plain),
+    run("strip", {"page.html", "out.html", "-l"}).file_holds("out.html", page_stripped),
+    run("strip_report", {"page.html", "out.html", "-l", "-v"}).prints(page_report)
+        .file_holds("out.html", page_stripped),
+    run("report_order", {"-", "-", "-v", "-l"}).input(page).prints(page_interleaved),
+    run("verbose_alone", {"page.html", "out.html", "-v"}).file_holds("out.html", page_plain),
+    run("unknown_options", {"page.html", "out.html", "-x", "-lv", "--", "-", ""})
+        .file_holds("out.html", page_plain),
+    run("target_named_v", {"page.html", "-v"}).file_holds("-v", page_plain),
+    run("target_link_to_none", {"page.html", "dangling.html"}).file_holds("new.html", page_plain)
+        .only_on(posix),
+    run("target_named_v_strip", {"page.html", "-v", "-l"}).prints(page_report)
+        .file_holds("-v", page_stripped),
+    run("crlf_report", {"crlf.html", "-", "-l", "-v"})
+        .prints("<p>\r\n<b>x</b>\r\nZeile    1: \t**\n</p>\r\nZeile    2: \t\n"),
+    run("byte_ff", {"ff.html", "out.html", "-l"}).file_holds("out.html", "a\xff<b>\n<c>\n\xff<d>"),
+    run("ctrl_z_file", {"ctrl-z.html", "out.html"}).file_holds("out.html", ctrl_z_plain),
+    run("ctrl_z_stdin", {"-", "-"}).stdin_from("ctrl-z.html").prints(ctrl_z_plain),
+    run("ctrl_z_pipe", {"-", "-"}).input(ctrl_z_page).prints(ctrl_z_plain),
+    run("lone_and_paired_cr", {"cr.html", "-"}).prints("a\rb\r\n<c>\r\n<d>\r\r\n"),
+    run("names_outside_ansi", {omega, japan}).file_holds(japan, page_plain),
+    run("other_letter_case_other_file", {"page.html", "PAGE.HTML"})
+        .file_holds("PAGE.HTML", page_plain).only_on(posix),
     // A target that names the file standard output holds is written through
     // standard output: appended to, not truncated, report lines in order.
-    {"target_is_stdout_file", {"page.html", "old.html"}, to_file("old.html", append), "",
-     holds("old.html", kept + page_plain)},
-    {"target_is_stdout_file_report", {"page.html", "old.html", "-l", "-v"},
-     to_file("old.html", append), "", holds("old.html", kept + page_interleaved)},
-    {"target_is_stdout_file_verbose", {"page.html", "old.html", "-v"}, to_file("old.html", append),
-     "", holds("old.html", kept + page_plain)},
-    {"report_shows_as_made", {"-", "out.html", "-l", "-v"}, slow_pipe_on_terminal(),
-     "Zeile    1: \t\nZeile    2: \t\n", holds("out.html", "a\nb\nc"), posix},
-    {"target_dev_stdout", {"page.html", "/dev/stdout"}, to_file("old.html", append), "",
-     holds("old.html", kept + page_plain), posix},
-    {"target_fd_1_in_pipe", {"page.html", "/proc/self/fd/1", "-l", "-v"}, {}, page_interleaved, {},
-     posix},
-    {"source_dev_stdin_pipe", {"/dev/stdin", "-"}, from_stdin(page), page_plain, {}, posix},
-    {"source_is_stdin_file", {"page.html", "out.html"}, from_file("page.html", O_WRONLY), "",
-     holds("out.html", page_plain), posix},
-    {"stdout_null_source_null", {"/dev/null", "-"}, to_file("/dev/null"), "", {}, posix},
-    {"null_both_sides", {"/dev/null", "/dev/../dev/null"}, {}, "", {}, posix},
+    run("target_is_stdout_file", {"page.html", "old.html"}).stdout_to("old.html", append)
+        .file_holds("old.html", kept + page_plain),
+    run("target_is_stdout_file_report", {"page.html", "old.html", "-l", "-v"})
+        .stdout_to("old.html", append).file_holds("old.html", kept + page_interleaved),
+    run("target_is_stdout_file_verbose", {"page.html", "old.html", "-v"})
+        .stdout_to("old.html", append).file_holds("old.html", kept + page_plain),
+    run("report_shows_as_made", {"-", "out.html", "-l", "-v"})
+        .on_terminal().input("a\nb").then_after("Zeile    1: \t\n", "\nc")
+        .prints("Zeile    1: \t\nZeile    2: \t\n").file_holds("out.html", "a\nb\nc")
+        .only_on(posix),
+    run("target_dev_stdout", {"page.html", "/dev/stdout"}).stdout_to("old.html", append)
+        .file_holds("old.html", kept + page_plain).only_on(posix),
+    run("target_fd_1_in_pipe", {"page.html", "/proc/self/fd/1", "-l", "-v"})
+        .prints(page_interleaved).only_on(posix),
+    run("source_dev_stdin_pipe", {"/dev/stdin", "-"}).input(page).prints(page_plain).only_on(posix),
+    run("source_is_stdin_file", {"page.html", "out.html"}).stdin_from("page.html", O_WRONLY)
+        .file_holds("out.html", page_plain).only_on(posix),
+    run("stdout_null_source_null", {"/dev/null", "-"}).stdout_to("/dev/null").only_on(posix),
+    run("null_both_sides", {"/dev/null", "/dev/../dev/null"}).only_on(posix),
     // Opened and converted from its start; a reader that takes the first
     // line ends the run (SIGPIPE) long before the hole is read.
-    {"source_past_4_gib", {"large.html", "-"}, first_bytes(10), "<a>\r\n<b>\r\n", {}, posix,
-     killed},
-    {"pattern_one_match", {"pa*.html", "out.html"}, {}, "", holds("out.html", page_plain), windows},
-    {"pattern_matches_dash_file", {"?", "out.html"}, {}, "", holds("out.html", kept), windows},
-    {"quoted_name_with_spaces", {"\"my page.html\"", "out.html"}, batch_file(), "",
-     holds("out.html", page_plain), windows},
-    {"target_nul", {"page.html", "NUL", "-l", "-v"}, {}, page_report, {}, windows},
-    {"target_con", {"page.html", "CON"}, on_terminal(), "", absent("CON"), windows},
-};
-// clang-format on
-
-// Runs refused, or ended by a failure, with a message that names a name.
-struct refusal {
-    const char *name;
-    std::vector<std::string> args;
-    tool_streams streams;
-    int status;
-    std::string named;
-    file_check file;
-    platforms only = everywhere;
-};
-
-// clang-format off
-const refusal refusals[] = {
-    {"no_arguments", {}, {}, 1, program_name(), {}},
-    {"one_argument", {"page.html"}, {}, 1, program_name(), {}},
-    {"same_name", {"page.html", "page.html"}, {}, 2, "page.html", {}},
-    {"strip_twice", {"-l", "-l"}, {}, 2, "-l", {}},
-    {"other_spelling", {"page.html", "./page.html"}, {}, 2, "page.html", {}},
-    {"hard_link", {"page.html", "hard.html"}, {}, 2, "page.html", {}},
-    {"symbolic_link_source", {"soft.html", "page.html"}, {}, 2, "soft.html", {}},
-    {"symbolic_link_target", {"page.html", "soft.html"}, {}, 2, "page.html", {}},
-    {"stdin_is_target", {"-", "page.html"}, from_file("page.html"), 2, "page.html", {}},
-    {"long_spelling", {"page.html", long_page}, {}, 2, "page.html", {}},
-    {"device_spelling", {"page.html", "//./%CD%/page.html", "-l"}, batch_file(), 2, "page.html",
-     {}, windows},
-    {"other_letter_case", {"page.html", "PAGE.HTML"}, {}, 2, "page.html", {}, windows},
-    {"missing_source", {"none.html", "out.html"}, {}, 3, "none.html", absent("out.html")},
-    {"pattern_unmatched", {"zz*.html", "out.html"}, {}, 3, "zz*.html", absent("out.html")},
-    {"source_directory", {"dir", "old.html"}, {}, 3, "dir", old_kept},
-    {"stdin_directory", {"-", "old.html"}, from_file("dir"), 3, "-", old_kept, posix},
-    {"target_directory", {"page.html", "dir"}, {}, 4, "dir", {}},
-    {"target_folder_missing", {"page.html", "no/out.html"}, {}, 4, "no/out.html", {}},
-    {"target_under_a_file", {"page.html", "page.html/out.html"}, {}, 4, "page.html/out.html", {}},
-    {"read_error_at_start", {"/proc/self/mem", "old.html"}, {}, 5, "/proc/self/mem", old_kept},
-    {"read_error_stdin", {"-", "old.html"}, from_file("crlf.html", O_WRONLY), 5, "-", old_kept,
-     posix},
-    {"read_error_pipe", {"-", "old.html"}, unreadable_stdin(), 5, "-", old_kept, posix},
-    {"stdin_closed", {"-", "out.html"}, closed_stdin(), 5, "-", absent("out.html"), posix},
-    {"stdin_closed_by_name", {"/dev/stdin", "out.html"}, closed_stdin(), 5, "/dev/stdin",
-     absent("out.html"), posix},
+    run("source_past_4_gib", {"large.html", "-"}).stdout_taken(10).prints("<a>\r\n<b>\r\n")
+        .ends(killed).only_on(posix),
+    run("pattern_one_match", {"pa*.html", "out.html"}).file_holds("out.html", page_plain)
+        .only_on(windows),
+    run("pattern_matches_dash_file", {"?", "out.html"}).file_holds("out.html", kept)
+        .only_on(windows),
+    run("quoted_name_with_spaces", {"\"my page.html\"", "out.html"}).in_batch_file()
+        .file_holds("out.html", page_plain).only_on(windows),
+    run("target_nul", {"page.html", "NUL", "-l", "-v"}).prints(page_report).only_on(windows),
+    run("target_con", {"page.html", "CON"}).on_terminal().no_file("CON").only_on(windows),
+    // Runs refused, or ended by a failure, with a message that names a name.
+    run("no_arguments", {}).fails(1, program_name()),
+    run("one_argument", {"page.html"}).fails(1, program_name()),
+    run("same_name", {"page.html", "page.html"}).fails(2, "page.html"),
+    run("strip_twice", {"-l", "-l"}).fails(2, "-l"),
+    run("other_spelling", {"page.html", "./page.html"}).fails(2, "page.html"),
+    run("hard_link", {"page.html", "hard.html"}).fails(2, "page.html"),
+    run("symbolic_link_source", {"soft.html", "page.html"}).fails(2, "soft.html"),
+    run("symbolic_link_target", {"page.html", "soft.html"}).fails(2, "page.html"),
+    run("stdin_is_target", {"-", "page.html"}).stdin_from("page.html").fails(2, "page.html"),
+    run("long_spelling", {"page.html", long_page}).fails(2, "page.html"),
+    run("device_spelling", {"page.html", "//./%CD%/page.html", "-l"}).in_batch_file()
+        .fails(2, "page.html").only_on(windows),
+    run("other_letter_case", {"page.html", "PAGE.HTML"}).fails(2, "page.html").only_on(windows),
+    run("missing_source", {"none.html", "out.html"}).fails(3, "none.html").no_file("out.html"),
+    run("pattern_unmatched", {"zz*.html", "out.html"}).fails(3, "zz*.html").no_file("out.html"),
+    run("source_directory", {"dir", "old.html"}).fails(3, "dir").file_holds("old.html", kept),
+    run("stdin_directory", {"-", "old.html"}).stdin_from("dir").fails(3, "-")
+        .file_holds("old.html", kept).only_on(posix),
+    run("target_directory", {"page.html", "dir"}).fails(4, "dir"),
+    run("target_folder_missing", {"page.html", "no/out.html"}).fails(4, "no/out.html"),
+    run("target_under_a_file", {"page.html", "page.html/out.html"}).fails(4, "page.html/out.html"),
+    run("read_error_at_start", {"/proc/self/mem", "old.html"}).fails(5, "/proc/self/mem")
+        .file_holds("old.html", kept),
+    run("read_error_stdin", {"-", "old.html"}).stdin_from("crlf.html", O_WRONLY).fails(5, "-")
+        .file_holds("old.html", kept).only_on(posix),
+    run("read_error_pipe", {"-", "old.html"}).stdin_unreadable().fails(5, "-")
+        .file_holds("old.html", kept).only_on(posix),
+    run("stdin_closed", {"-", "out.html"}).stdin_closed().fails(5, "-").no_file("out.html")
+        .only_on(posix),
+    run("stdin_closed_by_name", {"/dev/stdin", "out.html"}).stdin_closed().fails(5, "/dev/stdin")
+        .no_file("out.html").only_on(posix),
     // A closed stream under any name fails as that stream does.
-    {"stderr_closed_as_source", {"/dev/fd/2", "old.html"}, closed_stderr(), 5, "/dev/fd/2",
-     old_kept, posix},
-    {"stderr_closed_as_target", {"page.html", "/dev/stderr"}, closed_stderr(), 6, "/dev/stderr",
-     {}, posix},
+    run("stderr_closed_as_source", {"/dev/fd/2", "old.html"}).stderr_closed().fails(5, "/dev/fd/2")
+        .file_holds("old.html", kept).only_on(posix),
+    run("stderr_closed_as_target", {"page.html", "/dev/stderr"}).stderr_closed()
+        .fails(6, "/dev/stderr").only_on(posix),
     // A target that the run created is removed again when the run fails.
-    {"read_error_new_target", {"-", "new.html"}, unreadable_stdin(), 5, "-", absent("new.html"),
-     posix},
-    {"read_error_target_link_to_none", {"-", "dangling.html"}, unreadable_stdin(), 5, "-",
-     absent("new.html"), posix},
-    {"source_dev_stdin_socket", {"/dev/stdin", "out.html"}, reset_stdin("<a><b>"), 5,
-     "/dev/stdin", holds("out.html", "<a>\n<b>"), posix},
-    {"read_error_in_pass", {"-", "out.html"}, reset_stdin("<a><b>"), 5, "-",
-     holds("out.html", "<a>\n<b>"), posix},
-    {"read_error_before_write_error", {"-", "/dev/full"}, reset_stdin(many_pages), 5, "-", {},
-     posix},
-    {"write_error_file", {"page.html", "/dev/full"}, {}, 6, "/dev/full", {}, posix},
-    {"write_error_file_at_close", {"page.html", "Z:\\dev\\full"}, {}, 6, "Z:\\dev\\full", {},
-     windows},
-    {"pattern_source", {"?a??.html", "out.html"}, {}, 7, "?a??.html", absent("out.html"), windows},
-    {"pattern_target", {"old.html", "?a??.html"}, {}, 7, "?a??.html", {}, windows},
-    {"pattern_before_surplus", {"old.html", "?a??.html", "x"}, {}, 7, "?a??.html", {}, windows},
-    {"pattern_in_batch_file", {"?a??.html", "out.html"}, batch_file(), 7, "?a??.html",
-     absent("out.html"), windows},
+    run("read_error_new_target", {"-", "new.html"}).stdin_unreadable().fails(5, "-")
+        .no_file("new.html").only_on(posix),
+    run("read_error_target_link_to_none", {"-", "dangling.html"}).stdin_unreadable().fails(5, "-")
+        .no_file("new.html").only_on(posix),
+    run("source_dev_stdin_socket", {"/dev/stdin", "out.html"}).stdin_resets_after("<a><b>")
+        .fails(5, "/dev/stdin").file_holds("out.html", "<a>\n<b>").only_on(posix),
+    run("read_error_in_pass", {"-", "out.html"}).stdin_resets_after("<a><b>").fails(5, "-")
+        .file_holds("out.html", "<a>\n<b>").only_on(posix),
+    run("read_error_before_write_error", {"-", "/dev/full"}).stdin_resets_after(many_pages)
+        .fails(5, "-").only_on(posix),
+    run("write_error_file", {"page.html", "/dev/full"}).fails(6, "/dev/full").only_on(posix),
+    run("write_error_file_at_close", {"page.html", "Z:\\dev\\full"}).fails(6, "Z:\\dev\\full")
+        .only_on(windows),
+    run("pattern_source", {"?a??.html", "out.html"}).fails(7, "?a??.html").no_file("out.html")
+        .only_on(windows),
+    run("pattern_target", {"old.html", "?a??.html"}).fails(7, "?a??.html").only_on(windows),
+    run("pattern_before_surplus", {"old.html", "?a??.html", "x"}).fails(7, "?a??.html")
+        .only_on(windows),
+    run("pattern_in_batch_file", {"?a??.html", "out.html"}).in_batch_file().fails(7, "?a??.html")
+        .no_file("out.html").only_on(windows),
     // A third name where only options belong: a pattern that the shell
     // expanded into one name more, or options before a name.
-    {"three_names", {"page.html", "out.html", "old.html"}, {}, 8, "old.html", absent("out.html")},
-    {"option_first", {"-l", "page.html", "old.html"}, {}, 8, "old.html", old_kept},
-    {"option_between", {"page.html", "-l", "out.html"}, {}, 8, "out.html", absent("-l")},
-    {"surplus_before_same_names", {"old.html", "old.html", "page.html"}, {}, 8, "page.html",
-     old_kept},
-    {"surplus_after_option", {"page.html", "out.html", "-l", "old.html"}, {}, 8, "old.html",
-     absent("out.html")},
-    {"pattern_in_option_position", {"page.html", "out.html", "-l", "o*.html"}, {}, 8, "old.html",
-     absent("out.html"), windows},
-};
-// clang-format on
-
-// Runs that end with a status and print nothing: standard output is the
-// source's file, so that a message would land in it, or it cannot be
-// written.
-struct silent_end {
-    const char *name;
-    std::vector<std::string> args;
-    tool_streams streams;
-    int status;
-    file_check file;
-    platforms only = everywhere;
-};
-
-// clang-format off
-const silent_end silent_ends[] = {
-    {"stdout_appended", {"page.html", "-"}, to_file("page.html", append), 2, {}},
-    {"stdout_read_write", {"page.html", "-"}, to_file("page.html", O_RDWR), 2, {}},
-    {"stdout_truncated", {"old.html", "-"}, to_file("old.html", O_WRONLY | O_TRUNC), 2,
-     holds("old.html", "")},
-    {"report_appended", {"page.html", "out.html", "-l", "-v"}, to_file("page.html", append), 2,
-     absent("out.html")},
-    {"stdin_appended", {"-", "-"}, to_file("page.html", append, "page.html"), 2, {}},
-    {"stdout_source_before_target", {"page.html", "hard.html"}, to_file("page.html", append), 2,
-     {}},
-    {"usage_into_source", {"page.html"}, to_file("page.html", append), 1, {}},
-    {"surplus_into_source", {"page.html", "out.html", "x"}, to_file("page.html", append), 8,
-     absent("out.html")},
-    {"same_names_into_source", {"page.html", "page.html"}, to_file("page.html", append), 2, {}},
+    run("three_names", {"page.html", "out.html", "old.html"}).fails(8, "old.html")
+        .no_file("out.html"),
+    run("option_first", {"-l", "page.html", "old.html"}).fails(8, "old.html")
+        .file_holds("old.html", kept),
+    run("option_between", {"page.html", "-l", "out.html"}).fails(8, "out.html").no_file("-l"),
+    run("surplus_before_same_names", {"old.html", "old.html", "page.html"}).fails(8, "page.html")
+        .file_holds("old.html", kept),
+    run("surplus_after_option", {"page.html", "out.html", "-l", "old.html"}).fails(8, "old.html")
+        .no_file("out.html"),
+    run("pattern_in_option_position", {"page.html", "out.html", "-l", "o*.html"})
+        .fails(8, "old.html").no_file("out.html").only_on(windows),
+    // Runs that end with a status and print nothing: standard output is the
+    // source's file, so that a message would land in it, or it cannot be
+    // written.
+    run("stdout_appended", {"page.html", "-"}).stdout_to("page.html", append).ends(2),
+    run("stdout_read_write", {"page.html", "-"}).stdout_to("page.html", O_RDWR).ends(2),
+    run("stdout_truncated", {"old.html", "-"}).stdout_to("old.html", O_WRONLY | O_TRUNC).ends(2)
+        .file_holds("old.html", ""),
+    run("report_appended", {"page.html", "out.html", "-l", "-v"}).stdout_to("page.html", append)
+        .ends(2).no_file("out.html"),
+    run("stdin_appended", {"-", "-"}).stdout_to("page.html", append).stdin_from("page.html")
+        .ends(2),
+    run("stdout_source_before_target", {"page.html", "hard.html"}).stdout_to("page.html", append)
+        .ends(2),
+    run("usage_into_source", {"page.html"}).stdout_to("page.html", append).ends(1),
+    run("surplus_into_source", {"page.html", "out.html", "x"}).stdout_to("page.html", append)
+        .ends(8).no_file("out.html"),
+    run("same_names_into_source", {"page.html", "page.html"}).stdout_to("page.html", append)
+        .ends(2),
     // A message that nobody reads any more keeps its status.
-    {"message_reader_gone", {"none.html", "out.html"}, unread_stdout(""), 3, absent("out.html")},
-    {"write_error_stdout", {"page.html", "-"}, to_full(), 6, {}, posix},
-    {"write_error_report", {"page.html", "out.html", "-l", "-v"}, to_full(), 6,
-     holds("out.html", page_stripped), posix},
-    {"usage_to_full", {}, to_full(), 1, {}, posix},
+    run("message_reader_gone", {"none.html", "out.html"}).stdout_unread().ends(3)
+        .no_file("out.html"),
+    run("write_error_stdout", {"page.html", "-"}).stdout_to("/dev/full").ends(6).only_on(posix),
+    run("write_error_report", {"page.html", "out.html", "-l", "-v"}).stdout_to("/dev/full").ends(6)
+        .file_holds("out.html", page_stripped).only_on(posix),
+    run("usage_to_full", {}).stdout_to("/dev/full").ends(1).only_on(posix),
     // The target must not take the closed standard output's place.
-    {"stdout_closed", {"-", "out.html", "-l", "-v"}, closed_stdout(many_pages), 6,
-     holds("out.html", many_stripped), posix},
-    {"stdout_closed_by_name", {"page.html", "/dev/stdout"}, closed_stdout(), 6, {}, posix},
-    {"stdout_closed_as_source", {"/dev/stdout", "old.html"}, closed_stdout(), 5, old_kept, posix},
+    run("stdout_closed", {"-", "out.html", "-l", "-v"}).input(many_pages).stdout_closed().ends(6)
+        .file_holds("out.html", many_stripped).only_on(posix),
+    run("stdout_closed_by_name", {"page.html", "/dev/stdout"}).stdout_closed().ends(6)
+        .only_on(posix),
+    run("stdout_closed_as_source", {"/dev/stdout", "old.html"}).stdout_closed().ends(5)
+        .file_holds("old.html", kept).only_on(posix),
     // A reader of the report that goes away does not stop the target.
-    {"report_reader_gone", {"-", "out.html", "-l", "-v"}, unread_stdout(many_pages), 6,
-     holds("out.html", many_stripped)},
+    run("report_reader_gone", {"-", "out.html", "-l", "-v"}).input(many_pages).stdout_unread()
+        .ends(6).file_holds("out.html", many_stripped),
     // What standard output is does not change why a target cannot be opened.
-    {"target_unopenable_report_to_file", {"/dev/null", "page.html/x.html", "-l", "-v"},
-     to_file("old.html", O_WRONLY | O_TRUNC), 4, holds("old.html", message(4, "page.html/x.html")),
-     posix},
+    run("target_unopenable_report_to_file", {"/dev/null", "page.html/x.html", "-l", "-v"})
+        .stdout_to("old.html", O_WRONLY | O_TRUNC).ends(4)
+        .file_holds("old.html", message(4, "page.html/x.html")).only_on(posix),
 };
 // clang-format on
-
-// One row of any of the tables above, as the test runs it.
-struct cli_case {
-    const char *name;
-    std::vector<std::string> args;
-    tool_streams streams;
-    int status;
-    std::string out;
-    file_check file;
-    platforms only;
-};
-
-std::vector<cli_case> all_cases() {
-    std::vector<cli_case> all;
-    for (const conversion &c : conversions)
-        all.push_back({c.name, c.args, c.streams, c.status, c.out, c.file, c.only});
-    for (const refusal &c : refusals)
-        all.push_back(
-            {c.name, c.args, c.streams, c.status, message(c.status, c.named), c.file, c.only});
-    for (const silent_end &c : silent_ends)
-        all.push_back({c.name, c.args, c.streams, c.status, "", c.file, c.only});
-    return all;
-}
 
 void PrintTo(const cli_case &c, std::ostream *os) {
     *os << c.name;
@@ -493,26 +479,18 @@ TEST_P(CliTable, ExactOutputFilesAndStatus) {
     expect_file(c.file);
 }
 
-INSTANTIATE_TEST_SUITE_P(Tool, CliTable, testing::ValuesIn(all_cases()),
+INSTANTIATE_TEST_SUITE_P(Tool, CliTable, testing::ValuesIn(cases),
                          [](const auto &info) { return std::string(info.param.name); });
 
 // A large page through real pipes on both sides, so that buffers refill and
 // the report interleaves with the text across many flushes.
 TEST_F(ToolTest, LargePageThroughPipes) {
-    tool_run run = run_tool(dir, {"-", "-", "-l"}, from_stdin(repeat(many_pages, 60)));
+    tool_streams streams;
+    streams.input = repeat(many_pages, 60);
+    tool_run run = run_tool(dir, {"-", "-", "-l"}, streams);
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, as_written(repeat(many_stripped, 60)));
     EXPECT_EQ(run.err, "");
-}
-
-// The three code page 850 characters of the usage text, as UTF-8.
-std::string in_utf8(std::string text) {
-    const std::pair<std::string, std::string> umlauts[] = {
-        {"\x81", "\xC3\xBC"}, {"\xE1", "\xC3\x9F"}, {"\x94", "\xC3\xB6"}};
-    for (const auto &[stored, shown] : umlauts)
-        for (size_t at = 0; (at = text.find(stored, at)) != std::string::npos; at += shown.size())
-            text.replace(at, stored.size(), shown);
-    return text;
 }
 
 tool_streams terminal(const std::string &locale) {
@@ -537,10 +515,10 @@ TEST_F(ToolTest, UmlautsOnTerminals) {
         tool_streams streams;
         std::string out;
     } cases[] = {
-        {{}, terminal("C.UTF-8"), in_utf8(usage(program_name()))},
-        {{}, terminal("xx_XX.utf8@euro"), in_utf8(usage(program_name()))},
-        {{}, terminal("xx_XX.Utf-8"), in_utf8(usage(program_name()))},
-        {{}, terminal("xx_XX.UTF8"), in_utf8(usage(program_name()))},
+        {{}, terminal("C.UTF-8"), usage(program_name(), utf8)},
+        {{}, terminal("xx_XX.utf8@euro"), usage(program_name(), utf8)},
+        {{}, terminal("xx_XX.Utf-8"), usage(program_name(), utf8)},
+        {{}, terminal("xx_XX.UTF8"), usage(program_name(), utf8)},
         {{}, terminal("xx_XX.ISO-8859-15"), usage(program_name())},
         {{}, terminal("C"), usage(program_name())},
         {{}, redirected, usage(program_name())},

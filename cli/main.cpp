@@ -177,7 +177,7 @@ int start_run() {
 void close_refused() {
     if (files.target_stream) {
         if (files.created)
-            remove_created_target(files.target_stream, line.target);
+            remove_created_target(files.target_stream);
         fclose(files.target_stream);
     }
     if (files.source_stream)

@@ -9,7 +9,8 @@
 // Makes sure that standard input, output and error have a descriptor each
 // before any file is opened, so that a file never takes the place of a
 // closed one and receives what was meant for it. A closed stream gets a
-// descriptor that no name reaches and that fails when it is used.
+// descriptor that fails when it is used; identify knows it, also under a
+// name that reaches it (/dev/fd/1), as a closed_stream.
 void keep_standard_streams_apart();
 
 // Expands the wildcard patterns in the arguments into the names of the
@@ -67,7 +68,9 @@ file_info identify(FILE *stream);
 file_info identify_name(const char *name);
 
 // 1 when the two are one file, 0 when not, -1 when both are files on a disk
-// that cannot be told apart. A terminal is one file with itself.
+// and one of them could not be identified. A terminal is one file under
+// every name that reaches it; on Windows every console handle is the
+// process's one console.
 int is_same_file(const file_info &one, const file_info &other);
 
 // 1 when the name reaches the pipe, socket, terminal or device that the
@@ -93,7 +96,7 @@ int empty_target(FILE *target);
 // Removes a target that this run created, before it is closed: the file
 // that the open stream holds, where the run made it, and no other that took
 // its name meanwhile; never a symbolic link that led there.
-void remove_created_target(FILE *target, const char *name);
+void remove_created_target(FILE *target);
 
 // What a part of a message is: a text stored in code page 850, or a name as
 // it was given on the command line.

@@ -171,10 +171,8 @@ FILE *open_target_file(const char *name, int *created) {
                 break;
         }
     }
-    if (fd < 0)
-        return nullptr;
-    FILE *target = fdopen(fd, "w");
-    if (!target)
+    FILE *target = fd >= 0 ? fdopen(fd, "w") : nullptr;
+    if (fd >= 0 && !target)
         close(fd);
     return target;
 }
@@ -186,7 +184,7 @@ int empty_target(FILE *target) {
     return ftruncate(fileno(target), 0);
 }
 
-void remove_created_target(FILE *target, const char *) {
+void remove_created_target(FILE *target) {
     struct stat open_file, made;
     if (fstat(fileno(target), &open_file) == 0 && lstat(created_path, &made) == 0 &&
         open_file.st_dev == made.st_dev && open_file.st_ino == made.st_ino)

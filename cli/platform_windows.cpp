@@ -382,7 +382,7 @@ int empty_target(FILE *target) {
     return SetFilePointer(file, 0, nullptr, FILE_BEGIN) != 0 || !SetEndOfFile(file);
 }
 
-void remove_created_target(FILE *target, const char *) {
+void remove_created_target(FILE *target) {
     FILE_DISPOSITION_INFO remove = {TRUE};
     SetFileInformationByHandle(handle_of(target), FileDispositionInfo, &remove, sizeof remove);
 }

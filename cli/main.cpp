@@ -121,8 +121,11 @@ int open_target(const char *name) {
 //   the source is a closed standard stream           5
 //   standard output is the source's file             2, without a word
 //   the target is a closed standard stream           6
-//   the target is the source's file                  2
-//   the target cannot be told from the source        4
+//   a named target is the source's file              2
+//   a named target cannot be told from the source    4
+//   a named target is standard input's pipe          4
+// Standard output as the target was checked against the source above: a
+// socket that carries both standard streams is no file written onto itself.
 int check_files() {
     if (files.source.kind == directory)
         return source_unreadable;
@@ -132,10 +135,15 @@ int check_files() {
         return same_file;
     if (files.target.kind == closed_stream)
         return write_failed;
+    if (!files.target_stream)
+        return 0;
     // A terminal or another device on both sides loses nothing.
     int same = is_same_file(files.target, files.source);
     if (same != 0 && files.target.kind != terminal && files.target.kind != other_device)
         return same > 0 ? same_file : target_unwritable;
+    // The text would come back as input, or fill the pipe and wait for ever.
+    if (files.target.kind == other_file && is_same_file(files.target, files.in) == 1)
+        return target_unwritable;
     return 0;
 }
 

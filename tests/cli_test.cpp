@@ -367,6 +367,8 @@ const cli_case cases[] = {
     run("stdin_directory", {"-", "old.html"}).stdin_from("dir").fails(3, "-")
         .file_holds("old.html", kept).only_on(posix),
     run("target_directory", {"page.html", "dir"}).fails(4, "dir"),
+    run("target_is_stdin_pipe", {"page.html", "/dev/stdin"}).input("x").fails(4, "/dev/stdin")
+        .only_on(posix),
     run("target_folder_missing", {"page.html", "no/out.html"}).fails(4, "no/out.html"),
     run("target_under_a_file", {"page.html", "page.html/out.html"}).fails(4, "page.html/out.html"),
     run("read_error_at_start", {"/proc/self/mem", "old.html"}).fails(5, "/proc/self/mem")

@@ -108,7 +108,7 @@ int open_target(const char *name) {
     if (!files.target_stream)
         return target_unwritable;
     files.target = identify(files.target_stream);
-    if (is_same_file(files.target, files.out) == 1 && files.target.kind != closed_stream) {
+    if (is_same_file(files.target, files.out) == 1) {
         fclose(files.target_stream); // written through standard output instead
         files.target_stream = nullptr;
     }

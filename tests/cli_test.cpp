@@ -213,6 +213,10 @@ struct cli_case {
         streams.input_reset = true;
         return *this;
     }
+    cli_case &one_socket_both_ways() {
+        streams.one_socket = true;
+        return *this;
+    }
     cli_case &stdout_closed() {
         streams.output_closed = true;
         return *this;
@@ -330,6 +334,8 @@ const cli_case cases[] = {
         .file_holds("old.html", kept + page_plain).only_on(posix),
     run("target_fd_1_in_pipe", {"page.html", "/proc/self/fd/1", "-l", "-v"})
         .prints(page_interleaved).only_on(posix),
+    run("stdin_and_stdout_one_socket", {"-", "-"}).input(page).one_socket_both_ways()
+        .prints(page_plain).only_on(posix),
     run("source_dev_stdin_pipe", {"/dev/stdin", "-"}).input(page).prints(page_plain).only_on(posix),
     run("source_is_stdin_file", {"page.html", "out.html"}).stdin_from("page.html", O_WRONLY)
         .file_holds("out.html", page_plain).only_on(posix),

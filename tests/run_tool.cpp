@@ -118,7 +118,7 @@ namespace {
 void exchange(int in, int out, int err, const tool_streams &streams, tool_run &run) {
     const std::size_t taken = streams.output_taken;
     using namespace std::chrono;
-    std::string input = streams.input_reset ? "" : streams.input;
+    std::string input = streams.input_reset || streams.one_socket ? "" : streams.input;
     size_t written = 0, part = 0;
     const auto deadline = steady_clock::now() + seconds(30);
     fcntl(in, F_SETFL, O_NONBLOCK); // a write must never wait for the tool
@@ -209,7 +209,20 @@ tool_run run_tool(const std::string &dir, const std::vector<std::string> &args,
         if ((in[0] = reset_socket(streams.input)) < 0)
             return {};
     }
-    if (streams.terminal) {
+    if (streams.one_socket) {
+        // Input written and its end shut before the start; the output is read
+        // from the other end until the tool closes its own.
+        int ends[2];
+        if (socketpair(AF_UNIX, SOCK_STREAM, 0, ends) != 0 ||
+            write(ends[1], streams.input.data(), streams.input.size()) !=
+                static_cast<ssize_t>(streams.input.size()))
+            return {};
+        shutdown(ends[1], SHUT_WR);
+        close(in[0]);
+        in[0] = ends[0];
+        out[0] = ends[1];
+        out[1] = dup(ends[0]);
+    } else if (streams.terminal) {
         // Raw mode: the terminal passes the tool's bytes without turning LF
         // into CR LF.
         termios raw;

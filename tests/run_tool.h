@@ -18,6 +18,9 @@ struct tool_streams {
     // Standard input is a socket that holds input and then fails with a
     // reset connection, as a read error in the middle of a pass.
     bool input_reset = false;
+    // Standard input and output are one socket, as inetd and systemd start a
+    // filter: it holds input, and takes the output back.
+    bool one_socket = false;
     // Further parts of input, each written once standard output shows the
     // text paired with it. Where it does not within 30 seconds the row
     // fails, and standard input is closed without the rest.

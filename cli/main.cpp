@@ -18,17 +18,14 @@ char target_buffer[stream_buffer_size];
 char report_buffer[16 * 1024];
 
 // The command line, read once.
-command_line line;
+command_line command;
 
-// The open files of the run and what they are. Standard input and output
+// The files of the run and what they are. Standard input, output and error
 // are identified once, at the start, so that every name is compared with
 // what they were given.
-struct {
-    file_info in, out, source, target;
-    FILE *source_stream;
-    FILE *target_stream; // null while it is standard output
-    int created;         // the run made the target, so a refusal removes it
-} files;
+run_files files;
+FILE *source_stream;
+FILE *target_stream; // null while the target is standard output
 
 // 1 when the name is -, which stands for a standard stream.
 int is_dash(const char *name) {
@@ -40,156 +37,130 @@ int is_dash(const char *name) {
 // option sets it too. After the two names, a word that begins with - is an
 // option, known or not, and an empty word is nothing; any other is surplus.
 int read_command_line(int argc, char **argv) {
-    line.program = argc > 0 ? argv[0] : nullptr;
-    line.source = argc > 1 ? argv[1] : nullptr;
-    line.target = argc > 2 ? argv[2] : nullptr;
-    if (line.pattern)
+    command.program = argc > 0 ? argv[0] : nullptr;
+    command.source = argc > 1 ? argv[1] : nullptr;
+    command.target = argc > 2 ? argv[2] : nullptr;
+    if (command.pattern)
         return several_matches;
     if (argc <= 2)
         return usage_error;
-    for (int i = 3; i < argc && !line.surplus; ++i) {
+    for (int i = 3; i < argc && !command.surplus; ++i) {
         if (argv[i][0] != '\0' && argv[i][0] != '-')
-            line.surplus = argv[i];
+            command.surplus = argv[i];
     }
-    if (line.surplus)
+    if (command.surplus)
         return too_many_names;
     for (int i = 1; i < argc; ++i) {
-        line.strip_indent |= strcmp(argv[i], "-l") == 0;
-        line.verbose |= strcmp(argv[i], "-v") == 0;
+        command.strip_indent |= strcmp(argv[i], "-l") == 0;
+        command.verbose |= strcmp(argv[i], "-v") == 0;
     }
-    if (strcmp(line.source, line.target) == 0 && !is_dash(line.source))
+    if (strcmp(command.source, command.target) == 0 && !is_dash(command.source))
         return same_file;
     return 0;
 }
 
-// 1 when standard output is the source's file, so that any message would
-// land in it: from the open source where there is one, else from what the
-// source name reaches. Where the two cannot be told apart, they count as one.
-int stdout_is_source() {
-    if (files.out.kind != regular_file)
-        return 0;
-    file_info source = files.source;
-    if (!files.source_stream)
-        source = !line.source           ? file_info{unknown_file, 0, 0, {}}
-                 : is_dash(line.source) ? files.in
-                                        : identify_name(line.source);
-    return is_same_file(source, files.out) != 0;
-}
-
 // Opens the source and identifies it. A name that reaches what standard
-// input holds, where that is not a regular file (/dev/stdin, a pipe, a
+// input holds, where that is not a file on a disk (/dev/stdin, a pipe, a
 // terminal), is read through standard input.
 int open_source(const char *name) {
     const int is_stdin = is_dash(name) || names_stream(name, stdin);
     FILE *source = is_stdin ? binary_stdin() : open_source_file(name);
     if (!source)
         return source_unreadable;
-    files.source_stream = source;
     files.source = identify(source);
-    if (source != stdin && files.source.kind != regular_file &&
-        is_same_file(files.source, files.in) == 1) {
+    if (source != stdin && files.source.kind != disk_file &&
+        compare_files(files.source, files.in) == one_file) {
         fclose(source);
-        files.source_stream = binary_stdin();
+        source = binary_stdin();
         files.source = files.in;
     }
+    source_stream = source;
+    give_buffer(source, source_buffer, sizeof source_buffer);
     return 0;
 }
 
-// Opens the target without truncating it and identifies it. A name that
+// Starts the pass, which reads the source ahead (see start_pass), without a
+// target yet. A named pipe that has already ended is an empty source.
+int read_ahead() {
+    pass_setup setup = {};
+    setup.source = source_stream;
+    setup.kind = files.source.kind == disk_file ? regular_file_source : stream_source;
+    setup.strip_indent = command.strip_indent;
+    setup.verbose = command.verbose;
+    setup.target_writes_crlf = target_writes_crlf();
+    if (start_pass(setup) != 0 && !source_ended(source_stream))
+        return read_failed;
+    return 0;
+}
+
+// Opens the target without emptying it and identifies it. A name that
 // reaches what standard output holds (/dev/stdout, or the file, pipe or
 // terminal it was redirected to) is written through standard output, so
-// that it is not truncated and takes the report lines in their order.
-int open_target(const char *name) {
-    if (is_dash(name) || names_stream(name, stdout)) {
+// that it takes the report lines in their order. A target that cannot be
+// opened is identified by its name, which can still show it to be standard
+// output's file (held by a shell that shares it with no other writer) or
+// the source's.
+void open_target(const char *name) {
+    files.route = through_stdout;
+    files.target = files.out;
+    if (is_dash(name) || names_stream(name, stdout))
+        return;
+    target_stream = open_target_file(name);
+    files.route = target_stream ? opened_target : unopenable;
+    files.target = target_stream ? identify(target_stream) : identify_name(name);
+    if (compare_files(files.target, files.out) == one_file) {
+        if (target_stream)
+            fclose(target_stream);
+        target_stream = nullptr;
+        files.route = through_stdout;
         files.target = files.out;
-        return 0;
     }
-    files.target_stream = open_target_file(name, &files.created);
-    if (!files.target_stream)
-        return target_unwritable;
-    files.target = identify(files.target_stream);
-    if (is_same_file(files.target, files.out) == 1) {
-        fclose(files.target_stream); // written through standard output instead
-        files.target_stream = nullptr;
-    }
-    return 0;
 }
 
-// Every refusal is taken from the open files, in the order that keeps them
-// safe. Nothing has been written yet:
-//   the source is a directory                        3
-//   the source is a closed standard stream           5
-//   standard output is the source's file             2, without a word
-//   the target is a closed standard stream           6
-//   a named target is the source's file              2
-//   a named target cannot be told from the source    4
-//   a named target is standard input's pipe          4
-// Standard output as the target was checked against the source above: a
-// socket that carries both standard streams is no file written onto itself.
-int check_files() {
-    if (files.source.kind == directory)
-        return source_unreadable;
-    if (files.source.kind == closed_stream)
-        return read_failed;
-    if (stdout_is_source())
-        return same_file;
-    if (files.target.kind == closed_stream)
-        return write_failed;
-    if (!files.target_stream)
-        return 0;
-    // A terminal or another device on both sides loses nothing.
-    int same = is_same_file(files.target, files.source);
-    if (same != 0 && files.target.kind != terminal && files.target.kind != other_device)
-        return same > 0 ? same_file : target_unwritable;
-    // The text would come back as input, or fill the pipe and wait for ever.
-    if (files.target.kind == other_file && is_same_file(files.target, files.in) == 1)
-        return target_unwritable;
-    return 0;
-}
-
-// Starts the pass, which reads the source ahead, and only then empties the
-// target, the very file that was checked:
-//   the source cannot be read at its start           5
+// Empties the target, the very file that was checked, and hands it to the
+// pass. Typed input is read ahead only now, so that a person learns of a
+// bad target before typing:
+//   typed input cannot be read at its start          5
 //   the target cannot be emptied                     4
-// The text goes to the target, the report lines to standard output: the
-// first of them that shows on a terminal gets its lines flushed.
+// A named target is emptied; one that standard output holds from its
+// position on, unless standard output appends. The text goes to the
+// target, the report lines to standard output: the first of them that
+// shows on a terminal gets its lines flushed.
 int start_run() {
-    FILE *target = files.target_stream ? files.target_stream : stdout;
-    pass_setup setup = {};
-    setup.source = files.source_stream;
-    setup.kind = files.source.kind == regular_file ? regular_file_source : stream_source;
-    setup.target = target;
-    setup.strip_indent = line.strip_indent;
-    setup.verbose = line.verbose;
-    setup.target_writes_crlf = target_writes_crlf();
-    give_buffer(setup.source, source_buffer, sizeof source_buffer);
+    if (files.source.kind == terminal && read_ahead() != 0)
+        return read_failed;
+    FILE *target = target_stream ? target_stream : stdout;
+    if (!is_dash(command.target) && empty_target(target) != 0)
+        return target_unusable;
+    FILE *flush_each_line = nullptr;
     give_buffer(target, target_buffer, sizeof target_buffer);
     if (needs_line_flush(target)) {
-        setup.flush_each_line = target;
+        flush_each_line = target;
     } else if (target != stdout) {
         give_buffer(stdout, report_buffer, sizeof report_buffer);
         if (needs_line_flush(stdout))
-            setup.flush_each_line = stdout;
+            flush_each_line = stdout;
     }
-    if (start_pass(setup) != 0)
-        return read_failed;
-    if (files.target_stream && empty_target(files.target_stream) != 0)
-        return target_unwritable;
+    set_pass_target(target, flush_each_line);
     if (target != stdout)
         keep_running_without_stdout();
     return 0;
 }
 
-// Closes what a refused run opened. A target that it created is removed
-// again, so that a refusal leaves the files as they were.
+// 1 when a message would land in the source's file and change it. Where the
+// source was not opened, its name says what it is.
+int message_lands_in_source() {
+    if (!source_stream && command.source)
+        files.source = is_dash(command.source) ? files.in : identify_name(command.source);
+    return stdout_is_source(files);
+}
+
+// Closes what a refused run opened. Nothing has been written.
 void close_refused() {
-    if (files.target_stream) {
-        if (files.created)
-            remove_created_target(files.target_stream);
-        fclose(files.target_stream);
-    }
-    if (files.source_stream)
-        fclose(files.source_stream);
+    if (target_stream)
+        fclose(target_stream);
+    if (source_stream)
+        fclose(source_stream);
 }
 
 // Flushes and closes a stream that was written; 1 when any of its output
@@ -205,7 +176,7 @@ int close_written(FILE *stream) {
 // Closes the source, then the target, and says whether anything was lost.
 // Standard output is only flushed here: it may still carry a message.
 int close_streams() {
-    int code = ferror(state.source) ? read_failed : 0;
+    int code = ferror(state.source) && !source_ended(state.source) ? read_failed : 0;
     fclose(state.source);
     int lost = state.target == stdout ? fflush(stdout) != 0 || ferror(stdout)
                                       : close_written(state.target);
@@ -225,17 +196,23 @@ int close_stdout(int code) {
 } // namespace
 
 int main(int argc, char **argv) {
-    keep_standard_streams_apart();
+    fill_closed_standard_streams();
     files.in = identify(stdin);
     files.out = identify(stdout);
-    line.pattern = expand_wildcards(&argc, &argv);
+    files.err = identify(stderr);
+    command.pattern = expand_wildcards(&argc, &argv);
     int code = read_command_line(argc, argv);
+    // The source is settled, and read ahead, before the target is touched.
     if (code == 0)
-        code = open_source(line.source);
+        code = open_source(command.source);
     if (code == 0)
-        code = open_target(line.target);
-    if (code == 0)
-        code = check_files();
+        code = refuse_source(files);
+    if (code == 0 && files.source.kind != terminal)
+        code = read_ahead();
+    if (code == 0) {
+        open_target(command.target);
+        code = refuse_target(files);
+    }
     if (code == 0)
         code = start_run();
     if (code == 0) {
@@ -246,9 +223,9 @@ int main(int argc, char **argv) {
     }
     // A message into the source's file would change it; one that nobody
     // reads any more is lost quietly, with the status kept.
-    if (code != 0 && !stdout_is_source()) {
+    if (code != 0 && !message_lands_in_source()) {
         keep_running_without_stdout();
-        show_message(code, line);
+        show_message(code, command);
     }
     return close_stdout(code);
 }

@@ -39,13 +39,53 @@ const char surplus_text[] = " Zu viele Dateinamen: \"%s\" ist keine Option.\n"
                             " Bitte geben Sie genau eine Quelldatei und eine Zieldatei an.\n";
 const char unknown_text[] = "Unbekannter Fehler";
 
-// A stored text with one %s, and in its place a name exactly as it was
-// given on the command line.
+// The visible form of a control character in a name, as cat -v shows it:
+// ^[ for ESC, ^? for DEL, M-^[ for the C1 control CSI; null for any other.
+// Bytes from 0x80 on are part of a character, but for the C1 controls in
+// their UTF-8 form, which some terminals also obey.
+const char *control_form(const char *at, size_t *length) {
+    static char form[5];
+    const unsigned char c = static_cast<unsigned char>(at[0]);
+    const unsigned char next = c == 0xC2 ? static_cast<unsigned char>(at[1]) : 0;
+    *length = next >= 0x80 && next < 0xA0 ? 2 : 1;
+    const unsigned char control = *length == 2 ? next - 0x80 : c;
+    if (*length == 1 && control >= 0x20 && control != 0x7F)
+        return nullptr;
+    snprintf(form, sizeof form, "%s^%c", *length == 2 ? "M-" : "", control ^ 0x40);
+    return form;
+}
+
+// A name exactly as it was given, but on a terminal, where its control
+// characters could move the cursor, erase the message or change its
+// colours: there they are shown in their visible form instead.
+void print_name(const char *name) {
+    if (!message_on_terminal()) {
+        put_message(name, strlen(name), given_name);
+        return;
+    }
+    const char *run = name;
+    for (const char *at = name; *at;) {
+        size_t length;
+        const char *form = control_form(at, &length);
+        if (!form) {
+            ++at;
+            continue;
+        }
+        put_message(run, at - run, given_name);
+        put_message(form, strlen(form), stored_text);
+        at += length;
+        run = at;
+    }
+    put_message(run, strlen(run), given_name);
+}
+
+// A stored text with one %s, and in its place a name as it was given on the
+// command line.
 void print_with_name(const char *format, const char *name) {
     const char *slot = strstr(format, "%s");
     put_message(format, slot - format, stored_text);
     if (name) // no program name where a caller execs with argc 0
-        put_message(name, strlen(name), given_name);
+        print_name(name);
     put_message(slot + 2, strlen(slot + 2), stored_text);
 }
 
@@ -57,41 +97,41 @@ void print_line(const char *text) {
 
 // The one file that message 2 names: with a source of -, standard input was
 // found to be the target, so the target's name is the one that says which.
-const char *one_file(const command_line &line) {
-    return strcmp(line.source, "-") == 0 ? line.target : line.source;
+const char *named_file(const command_line &command) {
+    return strcmp(command.source, "-") == 0 ? command.target : command.source;
 }
 
 } // namespace
 
-int show_message(int code, const command_line &line) {
+int show_message(int code, const command_line &command) {
     print_line(banner);
     put_message(version_line, strlen(version_line), stored_text);
     switch (code) {
     case usage_error:
-        print_with_name(usage_text, line.program);
+        print_with_name(usage_text, command.program);
         print_line(options_text);
         print_line(dash_text);
         break;
     case same_file:
-        print_with_name(same_file_text, one_file(line));
+        print_with_name(same_file_text, named_file(command));
         break;
     case source_unreadable:
-        print_with_name(source_text, line.source);
+        print_with_name(source_text, command.source);
         break;
-    case target_unwritable:
-        print_with_name(target_text, line.target);
+    case target_unusable:
+        print_with_name(target_text, command.target);
         break;
     case read_failed:
-        print_with_name(read_text, line.source);
+        print_with_name(read_text, command.source);
         break;
     case write_failed:
-        print_with_name(write_text, line.target);
+        print_with_name(write_text, command.target);
         break;
     case several_matches:
-        print_with_name(pattern_text, line.pattern);
+        print_with_name(pattern_text, command.pattern);
         break;
     case too_many_names:
-        print_with_name(surplus_text, line.surplus);
+        print_with_name(surplus_text, command.surplus);
         break;
     default:
         print_line(unknown_text);

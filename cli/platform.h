@@ -6,12 +6,14 @@
 #include <cstddef>
 #include <cstdio>
 
-// Makes sure that standard input, output and error have a descriptor each
-// before any file is opened, so that a file never takes the place of a
-// closed one and receives what was meant for it. A closed stream gets a
-// descriptor that fails when it is used; identify knows it, also under a
-// name that reaches it (/dev/fd/1), as a closed_stream.
-void keep_standard_streams_apart();
+#include "files.h"
+
+// Gives each closed standard stream a descriptor before any file is
+// opened, so that a file never takes the place of a closed one and receives
+// what was meant for it. The stand-in fails when it is used, and identify
+// knows it, also under a name that reaches it (/dev/fd/1), as a
+// closed_stream.
+void fill_closed_standard_streams();
 
 // Expands the wildcard patterns in the arguments into the names of the
 // matching files, where the platform's start-up does not leave that to a
@@ -39,39 +41,12 @@ void give_buffer(FILE *stream, char *buffer, size_t size);
 // line-buffer: whoever writes lines to it must flush each one.
 int needs_line_flush(FILE *stream);
 
-// What an open file is. The refusals of a run are taken from this, never
-// from a name, so that what is checked is what is read or truncated.
-enum file_kind {
-    regular_file,  // a file on a disk
-    directory,     // never a source or a target
-    terminal,      // a terminal or console
-    other_device,  // /dev/null, NUL, a printer, ...
-    other_file,    // a pipe, a socket, anything else
-    closed_stream, // what a closed standard stream was given in its place
-    unknown_file   // could not be asked
-};
-
-// The kind of an open file and, where the system can tell it, its identity
-// (device and inode; volume and file id).
-struct file_info {
-    file_kind kind;
-    int identified; // 1 where volume and id are known
-    unsigned long long volume;
-    unsigned char id[16];
-};
-
 // Says what the open stream is.
 file_info identify(FILE *stream);
 
 // Says what the name reaches, without opening it for reading or writing;
 // kind unknown_file where it reaches nothing.
 file_info identify_name(const char *name);
-
-// 1 when the two are one file, 0 when not, -1 when both are files on a disk
-// and one of them could not be identified. A terminal is one file under
-// every name that reaches it; on Windows every console handle is the
-// process's one console.
-int is_same_file(const file_info &one, const file_info &other);
 
 // 1 when the name reaches the pipe, socket, terminal or device that the
 // open stream holds (/dev/stdin, /dev/fd/1), asked without opening the name:
@@ -84,19 +59,24 @@ int names_stream(const char *name, FILE *stream);
 // typed input does. Null where it cannot be opened.
 FILE *open_source_file(const char *name);
 
-// Opens a named target for writing without truncating it, creating it where
-// it is missing; *created says whether this run made it. Null where it cannot
-// be opened.
-FILE *open_target_file(const char *name, int *created);
+// Opens a named target for writing as fopen's "w" would, but without
+// emptying it: created where it is missing, through a symbolic link to a
+// missing file too, with the permissions that the umask leaves of 0666.
+// Null where it cannot be opened.
+FILE *open_target_file(const char *name);
 
-// Empties a target that is a file on a disk, once every check has passed.
-// Returns 0, or non-zero where that failed.
+// Cuts a target that is a file on a disk at the stream's position, unless
+// the stream appends (>>): from there on the file holds just what the run
+// writes. A target that the run opened is at its start. Returns 0, or
+// non-zero where that failed.
 int empty_target(FILE *target);
 
-// Removes a target that this run created, before it is closed: the file
-// that the open stream holds, where the run made it, and no other that took
-// its name meanwhile; never a symbolic link that led there.
-void remove_created_target(FILE *target);
+// 1 when the read error of the source is how it ends: a named pipe whose
+// server wrote, flushed and disconnected.
+int source_ended(FILE *source);
+
+// 1 when standard output shows on a terminal or console.
+int message_on_terminal();
 
 // What a part of a message is: a text stored in code page 850, or a name as
 // it was given on the command line.

@@ -1,7 +1,6 @@
 #include "platform.h"
 
 #include <cerrno>
-#include <climits>
 #include <clocale>
 #include <csignal>
 #include <cstdlib>
@@ -27,7 +26,7 @@ struct stand_in {
 // closed standard input or writing a closed standard output still fails. A
 // name such as /dev/fd/N that reaches the pipe is known by its identity and
 // fails as the closed stream does.
-void keep_standard_streams_apart() {
+void fill_closed_standard_streams() {
     for (int fd = 0; fd <= 2; ++fd) {
         int ends[2];
         if (fcntl(fd, F_GETFD) != -1 || errno != EBADF || pipe(ends) != 0)
@@ -78,14 +77,17 @@ namespace {
 file_info info_of(const struct stat &info, int fd) {
     file_info file = {};
     file.identified = 1;
+    file.volume_known = 1;
     file.volume = info.st_dev;
     memcpy(file.id, &info.st_ino, sizeof info.st_ino);
-    if (S_ISREG(info.st_mode))
-        file.kind = regular_file;
+    if (S_ISREG(info.st_mode) || S_ISBLK(info.st_mode))
+        file.kind = disk_file;
     else if (S_ISDIR(info.st_mode))
         file.kind = directory;
     else if (S_ISCHR(info.st_mode))
         file.kind = fd >= 0 && isatty(fd) ? terminal : other_device;
+    else if (S_ISFIFO(info.st_mode))
+        file.kind = pipe_file;
     else
         file.kind = other_file;
     for (const stand_in &pipe : stand_ins) {
@@ -100,95 +102,58 @@ file_info info_of(const struct stat &info, int fd) {
 file_info identify(FILE *stream) {
     struct stat info;
     if (fstat(fileno(stream), &info) != 0)
-        return {unknown_file, 0, 0, {}};
+        return {unknown_file, 0, 0, 0, {}};
     return info_of(info, fileno(stream));
 }
 
 file_info identify_name(const char *name) {
     struct stat info;
     if (stat(name, &info) != 0)
-        return {unknown_file, 0, 0, {}};
+        return {unknown_file, 0, 0, 0, {}};
     return info_of(info, -1);
-}
-
-int is_same_file(const file_info &one, const file_info &other) {
-    if (!one.identified || !other.identified)
-        return one.kind == regular_file && other.kind == regular_file ? -1 : 0;
-    return one.volume == other.volume && memcmp(one.id, other.id, sizeof one.id) == 0;
 }
 
 int names_stream(const char *name, FILE *stream) {
     struct stat held, named;
-    return fstat(fileno(stream), &held) == 0 && !S_ISREG(held.st_mode) && stat(name, &named) == 0 &&
-           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+    return fstat(fileno(stream), &held) == 0 && !S_ISREG(held.st_mode) && !S_ISBLK(held.st_mode) &&
+           stat(name, &named) == 0 && held.st_dev == named.st_dev && held.st_ino == named.st_ino;
 }
 
 FILE *open_source_file(const char *name) {
     return fopen(name, "rb");
 }
 
-namespace {
-
-// The file that this run created as its target, by the path it was made
-// under, which is the target's name or where a symbolic link points.
-char created_path[2 * PATH_MAX];
-
-// Turns path, a symbolic link, into where it points, taken from the
-// folder that holds the link where that is relative. 0 where it is no link
-// or the result is too long.
-int follow_link(char *path) {
-    char link[PATH_MAX];
-    ssize_t length = readlink(path, link, sizeof link - 1);
-    if (length < 0)
-        return 0;
-    link[length] = '\0';
-    const char *slash = strrchr(path, '/');
-    size_t folder = link[0] == '/' || !slash ? 0 : slash - path + 1;
-    if (folder + length + 1 > sizeof created_path)
-        return 0;
-    memmove(path + folder, link, length + 1);
-    return 1;
-}
-
-} // namespace
-
-// An existing target is opened as it is; a missing one is created, with
-// O_EXCL, so that only a file that this run made counts as its own. A
-// symbolic link to a missing file is followed to where the file is made.
-FILE *open_target_file(const char *name, int *created) {
-    *created = 0;
-    int fd = open(name, O_WRONLY);
-    if (fd < 0 && errno == ENOENT && strlen(name) < sizeof created_path) {
-        strcpy(created_path, name);
-        for (int links = 0; links < 40; ++links) {
-            fd = open(created_path, O_WRONLY | O_CREAT | O_EXCL, 0666);
-            *created = fd >= 0;
-            if (fd >= 0 || errno != EEXIST)
-                break;
-            // There after all: a file made meanwhile, or a link to none.
-            fd = open(created_path, O_WRONLY);
-            if (fd >= 0 || errno != ENOENT || !follow_link(created_path))
-                break;
-        }
-    }
+// As fopen's "w", less the truncation: O_CREAT also makes the kernel's
+// protections for files in sticky folders apply, as they do to the shell's
+// >, and O_NOCTTY keeps a terminal from becoming the run's own.
+FILE *open_target_file(const char *name) {
+    int fd = open(name, O_WRONLY | O_CREAT | O_NOCTTY, 0666);
     FILE *target = fd >= 0 ? fdopen(fd, "w") : nullptr;
     if (fd >= 0 && !target)
         close(fd);
     return target;
 }
 
+// Only a regular file is cut: a block device keeps its size.
 int empty_target(FILE *target) {
+    const int fd = fileno(target);
     struct stat info;
-    if (fstat(fileno(target), &info) != 0 || !S_ISREG(info.st_mode))
+    const int flags = fcntl(fd, F_GETFL);
+    if (fstat(fd, &info) != 0 || flags < 0)
+        return 1;
+    if (!S_ISREG(info.st_mode) || (flags & O_APPEND))
         return 0;
-    return ftruncate(fileno(target), 0);
+    const off_t position = lseek(fd, 0, SEEK_CUR);
+    return position < 0 || ftruncate(fd, position) != 0;
 }
 
-void remove_created_target(FILE *target) {
-    struct stat open_file, made;
-    if (fstat(fileno(target), &open_file) == 0 && lstat(created_path, &made) == 0 &&
-        open_file.st_dev == made.st_dev && open_file.st_ino == made.st_ino)
-        unlink(created_path);
+// A read error on POSIX is never the end.
+int source_ended(FILE *) {
+    return 0;
+}
+
+int message_on_terminal() {
+    return isatty(STDOUT_FILENO);
 }
 
 namespace {

@@ -113,10 +113,12 @@ bool add_word(char *word) {
 }
 
 // A match as main's word: the directory part of the pattern, as typed, and
-// the name found, in the ANSI code page; *wide is its UTF-16 form. Null
-// where the code page cannot hold it without loss. A source or target
-// named - is written .\-, so that it is taken for that file, not for a
-// standard stream.
+// the name found, in the ANSI code page; *wide is its UTF-16 form, by which
+// a source or target is opened. A character that the code page lacks (on
+// Windows before 10 version 1903, which ignores the manifest's UTF-8) shows
+// as ? in the word, which only messages and the option scan read. A source
+// or target named - is written .\-, so that it is taken for that file, not
+// for a standard stream. Null where memory ran out.
 char *match_name(const wchar_t *pattern, const wchar_t *found, bool name_position,
                  const wchar_t **wide) {
     static wchar_t path[longest_line + MAX_PATH];
@@ -130,17 +132,12 @@ char *match_name(const wchar_t *pattern, const wchar_t *found, bool name_positio
     if (name_position && file_part == pattern && wcscmp(found, L"-") == 0)
         name = wcscpy(name, L".\\") + 2;
     wcscpy(name, found);
-    const bool utf8 = utf8_code_page();
-    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const DWORD flags = utf8_code_page() ? 0 : WC_NO_BEST_FIT_CHARS;
     int size = WideCharToMultiByte(CP_ACP, flags, path, -1, nullptr, 0, nullptr, nullptr);
     char *bytes = size > 0 ? static_cast<char *>(malloc(size)) : nullptr;
-    BOOL lost = FALSE;
-    if (!bytes ||
-        WideCharToMultiByte(CP_ACP, flags, path, -1, bytes, size, nullptr,
-                            utf8 ? nullptr : &lost) == 0 ||
-        lost) {
+    if (bytes && WideCharToMultiByte(CP_ACP, flags, path, -1, bytes, size, nullptr, nullptr) == 0) {
         free(bytes);
-        return nullptr;
+        bytes = nullptr;
     }
     *wide = path;
     return bytes;
@@ -149,8 +146,7 @@ char *match_name(const wchar_t *pattern, const wchar_t *found, bool name_positio
 // Appends the files that the pattern matches, but for . and .., as the
 // runtime's expansion would. In the source or the target position it stops
 // at the second match, which is enough to refuse the run. Returns how many
-// files matched: 0 also where a name cannot be held, and then nothing is
-// appended.
+// files matched: 0 also where memory ran out, and then nothing is appended.
 int expand(const wchar_t *pattern, int at) {
     const bool name_position = at <= 2;
     WIN32_FIND_DATAW found;
@@ -182,33 +178,48 @@ int expand(const wchar_t *pattern, int at) {
     return matches;
 }
 
+// The 128-bit file id of Windows 8 and later, asked for by name at run time,
+// so that tarvo.exe still starts where kernel32 lacks the call.
+struct file_id_info {
+    ULONGLONG volume;
+    BYTE id[16];
+};
+constexpr int file_id_info_class = 18; // FileIdInfo
+using get_info_by_handle_ex = BOOL(WINAPI *)(HANDLE, int, void *, DWORD);
+
+bool file_id(HANDLE handle, file_id_info *id) {
+    static const auto call = reinterpret_cast<get_info_by_handle_ex>(reinterpret_cast<void *>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetFileInformationByHandleEx")));
+    return call && call(handle, file_id_info_class, id, sizeof *id);
+}
+
 // What the handle is. A file on a disk is identified by its volume serial
 // number (0 where Windows cannot tell it, as for handles that Wine inherits
 // from a Unix shell) and its file id: the 128-bit id where the file system
 // gives it, else the 64-bit index, which one file system gives alike for all
-// its files. A console is one file with any other handle to it.
+// its files. A console is one file with any other handle to it. A pipe, a
+// socket or another device cannot be told from another.
 file_info info_of(HANDLE handle) {
     file_info file = {};
     switch (GetFileType(handle)) {
     case FILE_TYPE_DISK: {
-        FILE_BASIC_INFO basic;
-        FILE_ID_INFO id;
         BY_HANDLE_FILE_INFORMATION info;
-        file.kind = GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic) &&
-                            (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                        ? directory
-                        : regular_file;
-        if (GetFileInformationByHandleEx(handle, FileIdInfo, &id, sizeof id)) {
-            file.volume = id.VolumeSerialNumber;
-            memcpy(file.id, id.FileId.Identifier, sizeof file.id);
-        } else if (GetFileInformationByHandle(handle, &info)) {
+        file_id_info id;
+        if (!GetFileInformationByHandle(handle, &info)) {
+            file.kind = disk_file;
+            return file;
+        }
+        file.kind = info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? directory : disk_file;
+        if (file_id(handle, &id)) {
+            file.volume = id.volume;
+            memcpy(file.id, id.id, sizeof file.id);
+        } else {
             file.volume = info.dwVolumeSerialNumber;
             memcpy(file.id, &info.nFileIndexLow, sizeof info.nFileIndexLow);
             memcpy(file.id + 4, &info.nFileIndexHigh, sizeof info.nFileIndexHigh);
-        } else {
-            return file;
         }
         file.identified = 1;
+        file.volume_known = file.volume != 0;
         return file;
     }
     case FILE_TYPE_CHAR:
@@ -216,7 +227,7 @@ file_info info_of(HANDLE handle) {
         file.identified = file.kind == terminal;
         return file;
     case FILE_TYPE_PIPE:
-        file.kind = other_file;
+        file.kind = pipe_file;
         return file;
     default:
         file.kind = unknown_file;
@@ -248,10 +259,17 @@ void write_console(const char *bytes, size_t length, UINT code_page) {
     }
 }
 
+// /? and -? are how Windows users ask for help, never patterns: as one,
+// /? (or \?) would match every one-letter name in the drive's root and -?
+// a file named -l.
+bool asks_for_help(const wchar_t *word) {
+    return wcscmp(word, L"/?") == 0 || wcscmp(word, L"\\?") == 0 || wcscmp(word, L"-?") == 0;
+}
+
 } // namespace
 
 // The runtime gives every process its three standard streams.
-void keep_standard_streams_apart() {}
+void fill_closed_standard_streams() {}
 
 // Each word that holds * or ? in its last part is matched with
 // FindFirstFileW; one that matches nothing stays as typed. One in the
@@ -261,7 +279,7 @@ const char *expand_wildcards(int *argc, char ***argv) {
     const int typed = *argc;
     for (int at = 0; at < typed; ++at) {
         const wchar_t *pattern = at > 0 ? wide_word(typed, *argv, at) : nullptr;
-        if (pattern && wcspbrk(pattern, L"*?")) {
+        if (pattern && wcspbrk(pattern, L"*?") && !asks_for_help(pattern)) {
             int matches = expand(pattern, at);
             if (matches > 1 && at <= 2)
                 return (*argv)[at];
@@ -316,18 +334,10 @@ file_info identify_name(const char *name) {
         CreateFileW(wide_name(name), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return {unknown_file, 0, 0, {}};
+        return {unknown_file, 0, 0, 0, {}};
     file_info info = info_of(file);
     CloseHandle(file);
     return info;
-}
-
-int is_same_file(const file_info &one, const file_info &other) {
-    if (!one.identified || !other.identified)
-        return one.kind == regular_file && other.kind == regular_file ? -1 : 0;
-    if (one.kind != other.kind || memcmp(one.id, other.id, sizeof one.id) != 0)
-        return 0;
-    return one.volume == other.volume || one.volume == 0 || other.volume == 0;
 }
 
 // A console, the one kind of stream that Windows identifies beyond disk
@@ -346,22 +356,11 @@ FILE *open_source_file(const char *name) {
 }
 
 // Opened once, by its UTF-16 name, so that a named pipe serves this open
-// and no probe before it. A file that this run creates is opened with the
-// right to delete it, so that a refusal can remove that very file.
-FILE *open_target_file(const char *name, int *created) {
-    const wchar_t *wide = wide_name(name);
-    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    *created = 0;
-    HANDLE file = CreateFileW(wide, GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) {
-        file = CreateFileW(wide, GENERIC_WRITE | DELETE, share, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-        *created = file != INVALID_HANDLE_VALUE;
-        if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS)
-            file = CreateFileW(wide, GENERIC_WRITE, share, nullptr, OPEN_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    }
+// and no probe before it; created where it is missing, and not emptied.
+FILE *open_target_file(const char *name) {
+    HANDLE file = CreateFileW(wide_name(name), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return nullptr;
     int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_TEXT);
@@ -375,16 +374,33 @@ FILE *open_target_file(const char *name, int *created) {
     return target;
 }
 
+// The command prompt's >> leaves standard output at the end of its file, so
+// cutting at the position keeps what was there.
 int empty_target(FILE *target) {
     HANDLE file = handle_of(target);
     if (GetFileType(file) != FILE_TYPE_DISK)
         return 0;
-    return SetFilePointer(file, 0, nullptr, FILE_BEGIN) != 0 || !SetEndOfFile(file);
+    LONG high = 0;
+    DWORD low = SetFilePointer(file, 0, &high, FILE_CURRENT);
+    if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR)
+        return 1;
+    return !SetEndOfFile(file);
 }
 
-void remove_created_target(FILE *target) {
-    FILE_DISPOSITION_INFO remove = {TRUE};
-    SetFileInformationByHandle(handle_of(target), FileDispositionInfo, &remove, sizeof remove);
+// The documented end of a named pipe's server: it writes, flushes and
+// disconnects, and the next read fails as not connected.
+int source_ended(FILE *source) {
+    HANDLE pipe = handle_of(source);
+    DWORD available;
+    if (GetFileType(pipe) != FILE_TYPE_PIPE ||
+        PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr))
+        return 0;
+    const DWORD error = GetLastError();
+    return error == ERROR_PIPE_NOT_CONNECTED || error == ERROR_BROKEN_PIPE;
+}
+
+int message_on_terminal() {
+    return is_console(stdout);
 }
 
 // A console gets the messages as UTF-16, so that their umlauts and the names

@@ -6,12 +6,17 @@
 
 constexpr int usage_error = 1;       // fewer than two names
 constexpr int same_file = 2;         // source and target are one file
-constexpr int source_unreadable = 3; // source cannot be opened
-constexpr int target_unwritable = 4; // target cannot be opened
-constexpr int read_failed = 5;       // the source failed during the pass
-constexpr int write_failed = 6;      // output was lost
-constexpr int several_matches = 7;   // a pattern stands for several names
-constexpr int too_many_names = 8;    // a third name where only options belong
+constexpr int source_unreadable = 3; // the source cannot be opened, or is a directory
+// The target cannot be used: it cannot be opened for writing (a directory,
+// a missing folder, no permission), cannot be told apart from the source,
+// is standard input's own pipe, or cannot be emptied.
+constexpr int target_unusable = 4;
+// The source failed: a read error, a closed standard stream as the source,
+// or the pipe that the run's own output goes into.
+constexpr int read_failed = 5;
+constexpr int write_failed = 6;    // output was lost
+constexpr int several_matches = 7; // a pattern stands for several names
+constexpr int too_many_names = 8;  // a third name where only options belong
 
 // The command line, read once into its parts; null where a part is not
 // there.
@@ -32,6 +37,6 @@ struct command_line {
 // Prints the banner, the version line and the text for the code on standard
 // output, naming the part of the command line that the code is about, and
 // returns the code.
-int show_message(int code, const command_line &line);
+int show_message(int code, const command_line &command);
 
 #endif

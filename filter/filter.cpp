@@ -141,6 +141,11 @@ int start_pass(const pass_setup &setup) {
     return look_ahead(setup.kind);
 }
 
+void set_pass_target(FILE *target, FILE *flush_each_line) {
+    state.target = target;
+    state.flush_each_line = flush_each_line;
+}
+
 // The reading loop. The byte a handler read last is in current_char and
 // decides whether the pass goes on. Ordinary bytes stay in a local, so that
 // the hot path is one read, four compares and one write.

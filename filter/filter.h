@@ -43,7 +43,7 @@ enum source_kind { regular_file_source, stream_source };
 struct pass_setup {
     FILE *source;
     source_kind kind;
-    FILE *target; // open, and not written to before the pass
+    FILE *target; // open, and not written to before the pass; or null, see set_pass_target
     int strip_indent;
     int verbose;
     int target_writes_crlf;
@@ -59,6 +59,11 @@ struct pass_setup {
 // other source only has its first byte read and pushed back. Returns 0, or
 // non-zero when the source could not be read or rewound.
 int start_pass(const pass_setup &setup);
+
+// Names the target of a pass that start_pass began without one. The front
+// end reads the source ahead before it opens the target, so that a source
+// that cannot be read leaves every file alone.
+void set_pass_target(FILE *target, FILE *flush_each_line);
 
 // Copies the whole source to the target. Returns at the end of input, or
 // when a read fails; the caller tells the two apart with ferror.

@@ -148,9 +148,11 @@ class ToolTest : public testing::Test {
         write_file(dir + "/" + omega, page);
         write_file(dir + "/my page.html", page);
         write_file(dir + "/-", kept);
+        write_file(dir + "/-l", kept);
         write_file(dir + "/large.html", large_start);
         ASSERT_EQ(truncate((dir + "/large.html").c_str(), large_size), 0);
         ASSERT_EQ(mkdir((dir + "/dir").c_str(), 0755), 0);
+        ASSERT_EQ(mkfifo((dir + "/fifo").c_str(), 0644), 0);
         ASSERT_EQ(link((dir + "/page.html").c_str(), (dir + "/hard.html").c_str()), 0);
         ASSERT_EQ(symlink("page.html", (dir + "/soft.html").c_str()), 0);
         ASSERT_EQ(symlink("new.html", (dir + "/dangling.html").c_str()), 0);
@@ -293,6 +295,7 @@ const cli_case cases[] = {
     run("stdin_to_file", {"-", "out.html"}).input(page).file_holds("out.html", page_plain),
     run("file_to_stdout", {"page.html", "-"}).prints(page_plain),
     run("target_overwritten", {"page.html", "old.html"}).file_holds("old.html", page_plain),
+    run("target_emptied_first", {"-", "old.html"}).input("<a>").file_holds("old.html", "<a>"),
     run("strip", {"page.html", "out.html", "-l"}).file_holds("out.html", page_stripped),
     run("strip_report", {"page.html", "out.html", "-l", "-v"}).prints(page_report)
         .file_holds("out.html", page_stripped),
@@ -332,6 +335,12 @@ const cli_case cases[] = {
         .only_on(posix),
     run("target_dev_stdout", {"page.html", "/dev/stdout"}).stdout_to("old.html", append)
         .file_holds("old.html", kept + page_plain).only_on(posix),
+    run("target_dev_stdout_socket", {"-", "/dev/stdout"}).input(page).one_socket_both_ways()
+        .prints(page_plain).only_on(posix),
+    // Standard output on the target's file without truncating it: the file
+    // ends holding just what the run wrote.
+    run("target_is_stdout_file_not_truncated", {"-", "old.html"}).input("<a>")
+        .stdout_to("old.html", O_RDWR).file_holds("old.html", "<a>"),
     run("target_fd_1_in_pipe", {"page.html", "/proc/self/fd/1", "-l", "-v"})
         .prints(page_interleaved).only_on(posix),
     run("stdin_and_stdout_one_socket", {"-", "-"}).input(page).one_socket_both_ways()
@@ -370,6 +379,9 @@ const cli_case cases[] = {
     run("missing_source", {"none.html", "out.html"}).fails(3, "none.html").no_file("out.html"),
     run("pattern_unmatched", {"zz*.html", "out.html"}).fails(3, "zz*.html").no_file("out.html"),
     run("source_directory", {"dir", "old.html"}).fails(3, "dir").file_holds("old.html", kept),
+    // The source is settled before the target is opened, which could wait
+    // for a reader for ever.
+    run("source_directory_target_fifo", {"dir", "fifo"}).fails(3, "dir").only_on(posix),
     run("stdin_directory", {"-", "old.html"}).stdin_from("dir").fails(3, "-")
         .file_holds("old.html", kept).only_on(posix),
     run("target_directory", {"page.html", "dir"}).fails(4, "dir"),
@@ -392,7 +404,12 @@ const cli_case cases[] = {
         .file_holds("old.html", kept).only_on(posix),
     run("stderr_closed_as_target", {"page.html", "/dev/stderr"}).stderr_closed()
         .fails(6, "/dev/stderr").only_on(posix),
-    // A target that the run created is removed again when the run fails.
+    // The run's own output as its source would never end.
+    run("source_is_stdout_pipe", {"/dev/stdout", "out.html"}).fails(5, "/dev/stdout")
+        .no_file("out.html").only_on(posix),
+    run("source_is_stderr_pipe", {"/dev/stderr", "out.html"}).fails(5, "/dev/stderr")
+        .no_file("out.html").only_on(posix),
+    // A source that fails at its start is found before the target is made.
     run("read_error_new_target", {"-", "new.html"}).stdin_unreadable().fails(5, "-")
         .no_file("new.html").only_on(posix),
     run("read_error_target_link_to_none", {"-", "dangling.html"}).stdin_unreadable().fails(5, "-")
@@ -419,11 +436,24 @@ const cli_case cases[] = {
         .no_file("out.html"),
     run("option_first", {"-l", "page.html", "old.html"}).fails(8, "old.html")
         .file_holds("old.html", kept),
-    run("option_between", {"page.html", "-l", "out.html"}).fails(8, "out.html").no_file("-l"),
+    run("option_between", {"page.html", "-l", "out.html"}).fails(8, "out.html")
+        .file_holds("-l", kept),
     run("surplus_before_same_names", {"old.html", "old.html", "page.html"}).fails(8, "page.html")
         .file_holds("old.html", kept),
     run("surplus_after_option", {"page.html", "out.html", "-l", "old.html"}).fails(8, "old.html")
         .no_file("out.html"),
+    run("surplus_first_named", {"page.html", "out.html", "old.html", "-", "new.html"})
+        .fails(8, "old.html").no_file("out.html"),
+    // Help words of Windows users are never patterns: -? would match -l.
+    run("help_word_no_pattern", {"page.html", "-?"}).fails(4, "-?").file_holds("-l", kept)
+        .only_on(windows),
+    // Wine's command prompt holds a redirected file without sharing it for
+    // writing: the target's name still shows it to be standard output's or
+    // standard input's file.
+    run("batch_appends_to_stdout_file", {"page.html", "old.html", ">>", "old.html"})
+        .in_batch_file().file_holds("old.html", kept + page_plain).only_on(windows),
+    run("batch_stdin_is_target", {"-", "page.html", "<", "page.html"}).in_batch_file()
+        .fails(2, "page.html").only_on(windows),
     run("pattern_in_option_position", {"page.html", "out.html", "-l", "o*.html"})
         .fails(8, "old.html").no_file("out.html").only_on(windows),
     // Runs that end with a status and print nothing: standard output is the
@@ -440,6 +470,10 @@ const cli_case cases[] = {
     run("stdout_source_before_target", {"page.html", "hard.html"}).stdout_to("page.html", append)
         .ends(2),
     run("usage_into_source", {"page.html"}).stdout_to("page.html", append).ends(1),
+    run("usage_into_stdin_source", {"-"}).stdin_from("page.html").stdout_to("page.html", append)
+        .ends(1),
+    run("stdout_source_before_unopenable_target", {"page.html", "no/out.html"})
+        .stdout_to("page.html", append).ends(2),
     run("surplus_into_source", {"page.html", "out.html", "x"}).stdout_to("page.html", append)
         .ends(8).no_file("out.html"),
     run("same_names_into_source", {"page.html", "page.html"}).stdout_to("page.html", append)
@@ -521,6 +555,8 @@ TEST_F(ToolTest, UmlautsOnTerminals) {
     redirected.locale = "C.UTF-8";
     const std::string cp850_page = "<p>\x81\xE1\x94</p><p>";
     write_file(dir + "/cp850.html", cp850_page);
+    const std::string forged = "x\x1b]0;t\a\x1b[2K\r\xC2\x9B"
+                               "32mOK.html";
     struct {
         std::vector<std::string> args;
         tool_streams streams;
@@ -536,6 +572,10 @@ TEST_F(ToolTest, UmlautsOnTerminals) {
         {{"cp850.html", "-"}, terminal("C.UTF-8"), "<p>\x81\xE1\x94</p>\n<p>"},
         // A name is shown as given: U+00C1 holds the byte that stands for an umlaut.
         {{"\xC3\x81.html", "x"}, terminal("C.UTF-8"), message(3, "\xC3\x81.html")},
+        // On a terminal its control characters show, as cat -v shows them, and
+        // cannot erase the message or print another; elsewhere it stays as given.
+        {{forged, "x"}, terminal("C.UTF-8"), message(3, "x^[]0;t^G^[[2K^MM-^[32mOK.html")},
+        {{forged, "x"}, redirected, message(3, forged)},
     };
     for (const auto &c : cases) {
         tool_run run = run_tool(dir, c.args, c.streams);

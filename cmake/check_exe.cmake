@@ -1,7 +1,10 @@
 # cmake -DEXE=tarvo.exe -DOBJDUMP=... -DVERSION=3.1.1 -P check_exe.cmake: fails
-# unless EXE is a 32-bit Windows console program that imports only system
-# DLLs, carries the manifest (UTF-8 code page, run as the invoker without file
-# virtualization, Windows 10 supported) and a version resource for VERSION.
+# unless EXE is a 32-bit Windows console program for Windows XP (subsystem
+# version 5.1) that imports only system DLLs, and from kernel32.dll only
+# calls that Windows XP SP3 has, carries the manifest (UTF-8 code page, run
+# as the invoker without file virtualization, Windows 10 supported) and a
+# version resource for VERSION.
+cmake_minimum_required(VERSION 3.25) # policies, IN_LIST among them, for cmake -P
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "cannot read ${EXE}")
@@ -11,6 +14,33 @@ if(NOT dump MATCHES "file format pei-i386")
 endif()
 if(NOT dump MATCHES "Subsystem[ \t]+00000003")
   message(FATAL_ERROR "${EXE} is not a console program")
+endif()
+if(NOT dump MATCHES "MajorSubsystemVersion[ \t]+5\n" OR NOT dump MATCHES "MinorSubsystemVersion[ \t]+1\n")
+  message(FATAL_ERROR "${EXE} does not name Windows XP (5.1) as its subsystem version")
+endif()
+# Every call that tarvo.exe takes from kernel32.dll, each checked against
+# Windows XP SP3's kernel32. A call that is not listed here fails the check:
+# look it up, and list it only where Windows XP has it; a newer one is asked
+# for at run time (GetProcAddress) instead.
+set(xp_kernel32
+    CloseHandle CreateFileW CreateSemaphoreW DeleteCriticalSection EnterCriticalSection FindClose
+    FindFirstFileW FindNextFileW FreeLibrary GetACP GetConsoleMode GetCurrentThreadId
+    GetFileInformationByHandle GetFileType GetLastError GetModuleHandleA GetModuleHandleW
+    GetProcAddress GetStartupInfoA InitializeCriticalSection IsDBCSLeadByteEx LeaveCriticalSection
+    LoadLibraryA MultiByteToWideChar PeekNamedPipe ReleaseSemaphore SetEndOfFile SetFilePointer
+    SetLastError SetUnhandledExceptionFilter Sleep TlsAlloc TlsFree TlsGetValue TlsSetValue
+    VirtualProtect VirtualQuery WaitForSingleObject WideCharToMultiByte WriteConsoleW)
+string(REGEX MATCH "DLL Name: KERNEL32\\.dll\n[^\n]*\n([^\n]+\n)*" kernel32 "${dump}")
+string(REGEX MATCHALL "[0-9]+  [A-Za-z0-9_]+\n" calls "${kernel32}")
+foreach(call IN LISTS calls)
+  string(REGEX REPLACE "^[0-9]+  ([A-Za-z0-9_]+)\n$" "\\1" call "${call}")
+  if(NOT call IN_LIST xp_kernel32)
+    message(FATAL_ERROR "${EXE} calls ${call} of kernel32.dll, which is not known to be on Windows XP")
+  endif()
+endforeach()
+list(LENGTH calls call_count)
+if(call_count EQUAL 0)
+  message(FATAL_ERROR "${EXE}: no calls of kernel32.dll found in the dump")
 endif()
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
 foreach(import IN LISTS imports)

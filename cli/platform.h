@@ -65,9 +65,10 @@ FILE *open_source_file(const char *name);
 // Null where it cannot be opened.
 FILE *open_target_file(const char *name);
 
-// Cuts a target that is a file on a disk at the stream's position, unless
-// the stream appends (>>): from there on the file holds just what the run
-// writes. A target that the run opened is at its start. Returns 0, or
+// Cuts a target that is a regular file at the stream's position, unless the
+// stream appends (>>): from there on the file holds just what the run
+// writes. A target that the run opened is at its start; standard output is
+// where the shell left it, and Windows leaves it as it is. Returns 0, or
 // non-zero where that failed.
 int empty_target(FILE *target);
 

@@ -178,20 +178,29 @@ int expand(const wchar_t *pattern, int at) {
     return matches;
 }
 
-// The 128-bit file id of Windows 8 and later, asked for by name at run time,
-// so that tarvo.exe still starts where kernel32 lacks the call.
-struct file_id_info {
+// GetFileInformationByHandleEx of Windows Vista and later, asked for by name
+// at run time, so that tarvo.exe still starts where kernel32 lacks it. It
+// gives the 128-bit file id of Windows 8 and later, and it is what Wine
+// answers for a handle that it inherited from a Unix shell, where
+// GetFileInformationByHandle fails.
+bool info_by_handle_ex(HANDLE handle, int info_class, void *info, DWORD size) {
+    using call_type = BOOL(WINAPI *)(HANDLE, int, void *, DWORD);
+    static const auto call = reinterpret_cast<call_type>(reinterpret_cast<void *>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetFileInformationByHandleEx")));
+    return call && call(handle, info_class, info, size);
+}
+
+// The parts of FILE_BASIC_INFO and FILE_ID_INFO that are read.
+struct basic_info {
+    LARGE_INTEGER times[4];
+    DWORD attributes;
+};
+constexpr int basic_info_class = 0; // FileBasicInfo
+struct id_info {
     ULONGLONG volume;
     BYTE id[16];
 };
-constexpr int file_id_info_class = 18; // FileIdInfo
-using get_info_by_handle_ex = BOOL(WINAPI *)(HANDLE, int, void *, DWORD);
-
-bool file_id(HANDLE handle, file_id_info *id) {
-    static const auto call = reinterpret_cast<get_info_by_handle_ex>(reinterpret_cast<void *>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetFileInformationByHandleEx")));
-    return call && call(handle, file_id_info_class, id, sizeof *id);
-}
+constexpr int id_info_class = 18; // FileIdInfo
 
 // What the handle is. A file on a disk is identified by its volume serial
 // number (0 where Windows cannot tell it, as for handles that Wine inherits
@@ -204,19 +213,24 @@ file_info info_of(HANDLE handle) {
     switch (GetFileType(handle)) {
     case FILE_TYPE_DISK: {
         BY_HANDLE_FILE_INFORMATION info;
-        file_id_info id;
-        if (!GetFileInformationByHandle(handle, &info)) {
-            file.kind = disk_file;
-            return file;
-        }
-        file.kind = info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? directory : disk_file;
-        if (file_id(handle, &id)) {
+        basic_info basic;
+        id_info id;
+        const bool have_info = GetFileInformationByHandle(handle, &info);
+        const bool have_basic =
+            !have_info && info_by_handle_ex(handle, basic_info_class, &basic, sizeof basic);
+        const DWORD attributes = have_info    ? info.dwFileAttributes
+                                 : have_basic ? basic.attributes
+                                              : 0;
+        file.kind = attributes & FILE_ATTRIBUTE_DIRECTORY ? directory : disk_file;
+        if (info_by_handle_ex(handle, id_info_class, &id, sizeof id)) {
             file.volume = id.volume;
             memcpy(file.id, id.id, sizeof file.id);
-        } else {
+        } else if (have_info) {
             file.volume = info.dwVolumeSerialNumber;
             memcpy(file.id, &info.nFileIndexLow, sizeof info.nFileIndexLow);
             memcpy(file.id + 4, &info.nFileIndexHigh, sizeof info.nFileIndexHigh);
+        } else {
+            return file;
         }
         file.identified = 1;
         file.volume_known = file.volume != 0;
@@ -374,17 +388,15 @@ FILE *open_target_file(const char *name) {
     return target;
 }
 
-// The command prompt's >> leaves standard output at the end of its file, so
-// cutting at the position keeps what was there.
+// Standard output is left as the shell made it: the command prompt's >>
+// puts it at the end of its file and > empties the file, and a handle that
+// Wine inherits from a Unix shell can neither be cut nor tell whether it
+// appends.
 int empty_target(FILE *target) {
     HANDLE file = handle_of(target);
-    if (GetFileType(file) != FILE_TYPE_DISK)
+    if (target == stdout || GetFileType(file) != FILE_TYPE_DISK)
         return 0;
-    LONG high = 0;
-    DWORD low = SetFilePointer(file, 0, &high, FILE_CURRENT);
-    if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR)
-        return 1;
-    return !SetEndOfFile(file);
+    return SetFilePointer(file, 0, nullptr, FILE_BEGIN) != 0 || !SetEndOfFile(file);
 }
 
 // The documented end of a named pipe's server: it writes, flushes and

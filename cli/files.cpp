@@ -47,11 +47,13 @@ int refuse_source(const run_files &files) {
 //   standard output as the target: checked as such above      0
 //   the target is the source's file                           2
 //   the target cannot be opened                               4
-//   the target cannot be told from the source                 4
+//   the target cannot be told from the source, and the run
+//   did not just make it                                      4
 //   the target is standard input's pipe, whose text would
 //   come back as input or fill the pipe and wait for ever     4
 // A terminal or another device on both sides loses nothing. None of these
-// can apply to a file that the run has just created.
+// applies to a file that the run has just made, so a refused run leaves no
+// file behind.
 int refuse_target(const run_files &files) {
     const file_info &target = files.target;
     if (target.kind == closed_stream)
@@ -62,7 +64,7 @@ int refuse_target(const run_files &files) {
     const bool device = target.kind == terminal || target.kind == other_device;
     if (same == one_file && !device)
         return same_file;
-    if (files.route == unopenable || same == cannot_tell)
+    if (files.route == unopenable || (same == cannot_tell && !files.target_made))
         return target_unusable;
     if (target.kind == pipe_file && compare_files(target, files.in) == one_file)
         return target_unusable;

@@ -47,6 +47,9 @@ struct run_files {
     file_info source;
     file_info target;
     target_route route;
+    // 1 where opening the target made it: a new file, which cannot be the
+    // source that was opened before it.
+    int target_made;
 };
 
 // 1 when standard output is the source's file, or cannot be told from it,

@@ -105,7 +105,7 @@ void open_target(const char *name) {
     files.target = files.out;
     if (is_dash(name) || names_stream(name, stdout))
         return;
-    target_stream = open_target_file(name);
+    target_stream = open_target_file(name, &files.target_made);
     files.route = target_stream ? opened_target : unopenable;
     files.target = target_stream ? identify(target_stream) : identify_name(name);
     if (compare_files(files.target, files.out) == one_file) {

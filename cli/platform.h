@@ -62,8 +62,10 @@ FILE *open_source_file(const char *name);
 // Opens a named target for writing as fopen's "w" would, but without
 // emptying it: created where it is missing, through a symbolic link to a
 // missing file too, with the permissions that the umask leaves of 0666.
-// Null where it cannot be opened.
-FILE *open_target_file(const char *name);
+// *made says whether the open made the file, where the system says so and
+// it matters: where a file cannot be identified (Windows). Null where it
+// cannot be opened.
+FILE *open_target_file(const char *name, int *made);
 
 // Cuts a target that is a regular file at the stream's position, unless the
 // stream appends (>>): from there on the file holds just what the run

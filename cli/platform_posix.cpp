@@ -125,8 +125,11 @@ FILE *open_source_file(const char *name) {
 
 // As fopen's "w", less the truncation: O_CREAT also makes the kernel's
 // protections for files in sticky folders apply, as they do to the shell's
-// >, and O_NOCTTY keeps a terminal from becoming the run's own.
-FILE *open_target_file(const char *name) {
+// >, and O_NOCTTY keeps a terminal from becoming the run's own. Every file
+// that can be opened is identified here, so whether it was made never
+// decides anything.
+FILE *open_target_file(const char *name, int *made) {
+    *made = 0;
     int fd = open(name, O_WRONLY | O_CREAT | O_NOCTTY, 0666);
     FILE *target = fd >= 0 ? fdopen(fd, "w") : nullptr;
     if (fd >= 0 && !target)

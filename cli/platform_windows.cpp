@@ -371,10 +371,11 @@ FILE *open_source_file(const char *name) {
 
 // Opened once, by its UTF-16 name, so that a named pipe serves this open
 // and no probe before it; created where it is missing, and not emptied.
-FILE *open_target_file(const char *name) {
+FILE *open_target_file(const char *name, int *made) {
     HANDLE file = CreateFileW(wide_name(name), GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    *made = file != INVALID_HANDLE_VALUE && GetLastError() != ERROR_ALREADY_EXISTS;
     if (file == INVALID_HANDLE_VALUE)
         return nullptr;
     int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_TEXT);

@@ -43,6 +43,7 @@ struct refusal_case {
     file_info in, out, err, source, target;
     target_route route;
     int source_status, target_status;
+    int target_made = 0;
 };
 
 // clang-format off
@@ -66,6 +67,7 @@ const refusal_case cases[] = {
     {"target_is_source_wine",      tty,    tty,      tty,      without_volume(page), page, opened_target, 0, same_file},
     {"target_other_volume",        tty,    tty,      tty,      on_volume(page, 2), page, opened_target, 0, 0},
     {"target_unknown_disk",        tty,    tty,      tty,      page,    page_unknown, opened_target, 0, target_unusable},
+    {"target_unknown_disk_made",   tty,    tty,      tty,      page_unknown, old, opened_target, 0, 0, 1},
     {"target_same_terminal",       tty,    null,     tty,      tty,     tty,    opened_target,  0, 0},
     {"target_same_device",         tty,    tty,      tty,      null,    null,   opened_target,  0, 0},
     {"target_unopenable",          tty,    tty,      tty,      page,    nothing,unopenable,     0, target_unusable},
@@ -83,7 +85,7 @@ class RefusalTable : public testing::TestWithParam<refusal_case> {};
 
 TEST_P(RefusalTable, StatusFromFiles) {
     const refusal_case &c = GetParam();
-    const run_files files = {c.in, c.out, c.err, c.source, c.target, c.route};
+    const run_files files = {c.in, c.out, c.err, c.source, c.target, c.route, c.target_made};
     EXPECT_EQ(refuse_source(files), c.source_status);
     EXPECT_EQ(refuse_target(files), c.target_status);
 }

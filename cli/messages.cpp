@@ -39,38 +39,54 @@ const char surplus_text[] = " Zu viele Dateinamen: \"%s\" ist keine Option.\n"
                             " Bitte geben Sie genau eine Quelldatei und eine Zieldatei an.\n";
 const char unknown_text[] = "Unbekannter Fehler";
 
-// The visible form of a control character in a name, as cat -v shows it:
-// ^[ for ESC, ^? for DEL, M-^[ for the C1 control CSI; null for any other.
-// Bytes from 0x80 on are part of a character, but for the C1 controls in
-// their UTF-8 form, which some terminals also obey.
-const char *control_form(const char *at, size_t *length) {
-    static char form[5];
+// The control character that starts at the byte, and *length its bytes:
+// C0 and DEL; on a terminal that reads single bytes, every byte from 0x80 to
+// 0x9F (C1); on a UTF-8 one, C1 in its UTF-8 form and such a byte where it
+// continues no character. -1 where there is none. *pending counts the bytes
+// that the last UTF-8 lead byte still expects.
+int control_at(const char *at, message_terminal shown_on, int *pending, size_t *length) {
     const unsigned char c = static_cast<unsigned char>(at[0]);
-    const unsigned char next = c == 0xC2 ? static_cast<unsigned char>(at[1]) : 0;
-    *length = next >= 0x80 && next < 0xA0 ? 2 : 1;
-    const unsigned char control = *length == 2 ? next - 0x80 : c;
-    if (*length == 1 && control >= 0x20 && control != 0x7F)
-        return nullptr;
-    snprintf(form, sizeof form, "%s^%c", *length == 2 ? "M-" : "", control ^ 0x40);
-    return form;
+    const unsigned char next = static_cast<unsigned char>(at[1]);
+    const bool utf8 = shown_on == utf8_terminal;
+    const bool c1 = c >= 0x80 && c < 0xA0;
+    const int continues = *pending;
+    *length = 1;
+    *pending = c >= 0xC0 && c < 0xF8                    ? (c >= 0xF0   ? 3
+                                                           : c >= 0xE0 ? 2
+                                                                       : 1)
+               : c >= 0x80 && c < 0xC0 && continues > 0 ? continues - 1
+                                                        : 0;
+    if (c < 0x20 || c == 0x7F || (c1 && (!utf8 || continues == 0)))
+        return c;
+    if (utf8 && c == 0xC2 && next >= 0x80 && next < 0xA0) {
+        *length = 2;
+        *pending = 0;
+        return next;
+    }
+    return -1;
 }
 
 // A name exactly as it was given, but on a terminal, where its control
 // characters could move the cursor, erase the message or change its
-// colours: there they are shown in their visible form instead.
+// colours: there they are shown as cat -v shows them, ^[ for ESC, ^? for
+// DEL and M-^[ for the C1 control CSI.
 void print_name(const char *name) {
-    if (!message_on_terminal()) {
+    const message_terminal shown_on = message_shown_on();
+    if (shown_on == no_terminal) {
         put_message(name, strlen(name), given_name);
         return;
     }
     const char *run = name;
+    int pending = 0;
     for (const char *at = name; *at;) {
         size_t length;
-        const char *form = control_form(at, &length);
-        if (!form) {
+        const int control = control_at(at, shown_on, &pending, &length);
+        if (control < 0) {
             ++at;
             continue;
         }
+        char form[5];
+        snprintf(form, sizeof form, "%s^%c", control >= 0x80 ? "M-" : "", (control & 0x7F) ^ 0x40);
         put_message(run, at - run, given_name);
         put_message(form, strlen(form), stored_text);
         at += length;

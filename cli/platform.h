@@ -78,8 +78,12 @@ int empty_target(FILE *target);
 // server wrote, flushed and disconnected.
 int source_ended(FILE *source);
 
-// 1 when standard output shows on a terminal or console.
-int message_on_terminal();
+// Where standard output shows the messages: not on a terminal, on one that
+// reads UTF-8 (a Windows console: UTF-16), or on one that reads single bytes,
+// where 0x80 to 0x9F are the C1 controls.
+enum message_terminal { no_terminal, utf8_terminal, byte_terminal };
+
+message_terminal message_shown_on();
 
 // What a part of a message is: a text stored in code page 850, or a name as
 // it was given on the command line.

@@ -74,12 +74,20 @@ int needs_line_flush(FILE *) {
 
 namespace {
 
+// A file is identified by its device and inode. A block device is one disk
+// under every node that names it (/dev/loop0, a node made with mknod), so it
+// is identified by its device number, on a volume that no file system has.
 file_info info_of(const struct stat &info, int fd) {
     file_info file = {};
     file.identified = 1;
     file.volume_known = 1;
     file.volume = info.st_dev;
     memcpy(file.id, &info.st_ino, sizeof info.st_ino);
+    if (S_ISBLK(info.st_mode)) {
+        file.volume = ~0ULL;
+        memset(file.id, 0, sizeof file.id);
+        memcpy(file.id, &info.st_rdev, sizeof info.st_rdev);
+    }
     if (S_ISREG(info.st_mode) || S_ISBLK(info.st_mode))
         file.kind = disk_file;
     else if (S_ISDIR(info.st_mode))
@@ -155,10 +163,6 @@ int source_ended(FILE *) {
     return 0;
 }
 
-int message_on_terminal() {
-    return isatty(STDOUT_FILENO);
-}
-
 namespace {
 
 // True when the codeset part of a locale name such as de_DE.UTF-8@euro is
@@ -206,12 +210,20 @@ const char *as_utf8(unsigned char c) {
 
 } // namespace
 
+// Looked at once, on the first part of a message.
+message_terminal message_shown_on() {
+    static int utf8 = -1;
+    if (utf8 < 0)
+        utf8 = terminal_takes_utf8();
+    if (!isatty(STDOUT_FILENO))
+        return no_terminal;
+    return utf8 ? utf8_terminal : byte_terminal;
+}
+
 // On a UTF-8 terminal the three code page 850 characters of the stored texts
 // are shown as UTF-8; anywhere else the bytes go out as they are.
 void put_message(const char *bytes, size_t length, message_part part) {
-    static int utf8 = -1; // looked at once, on the first part of a message
-    if (utf8 < 0)
-        utf8 = terminal_takes_utf8();
+    const int utf8 = message_shown_on() == utf8_terminal;
     for (size_t i = 0; i < length; ++i) {
         unsigned char c = static_cast<unsigned char>(bytes[i]);
         const char *shown = utf8 && part == stored_text ? as_utf8(c) : nullptr;

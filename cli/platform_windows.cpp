@@ -412,8 +412,10 @@ int source_ended(FILE *source) {
     return error == ERROR_PIPE_NOT_CONNECTED || error == ERROR_BROKEN_PIPE;
 }
 
-int message_on_terminal() {
-    return is_console(stdout);
+// The console is given UTF-16: a name's bytes become characters there, and
+// only the UTF-8 forms of the C1 controls are controls.
+message_terminal message_shown_on() {
+    return is_console(stdout) ? utf8_terminal : no_terminal;
 }
 
 // A console gets the messages as UTF-16, so that their umlauts and the names

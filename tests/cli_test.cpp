@@ -576,6 +576,18 @@ TEST_F(ToolTest, UmlautsOnTerminals) {
         // cannot erase the message or print another; elsewhere it stays as given.
         {{forged, "x"}, terminal("C.UTF-8"), message(3, "x^[]0;t^G^[[2K^MM-^[32mOK.html")},
         {{forged, "x"}, redirected, message(3, forged)},
+        // A lone C1 byte is a control on a terminal that reads single bytes,
+        // and on a UTF-8 one where it continues no character.
+        {{"\x9b"
+          "2J\xE6\x97\xA5.html",
+          "x"},
+         terminal("C"),
+         message(3, "M-^[2J\xE6M-^W\xA5.html")},
+        {{"\x9b"
+          "2J\xE6\x97\xA5.html",
+          "x"},
+         terminal("C.UTF-8"),
+         message(3, "M-^[2J\xE6\x97\xA5.html")},
     };
     for (const auto &c : cases) {
         tool_run run = run_tool(dir, c.args, c.streams);

@@ -4,8 +4,8 @@
 #include <cstring>
 
 // Windows cannot name the volume of a handle that Wine inherits from a Unix
-// shell; the file id alone then decides. A terminal is one file under every
-// name that reaches it.
+// shell; the file id alone then decides. A Windows console, whose id is all
+// zeros, is one file with every other console handle.
 sameness compare_files(const file_info &one, const file_info &other) {
     if (!one.identified || !other.identified)
         return one.kind == disk_file && other.kind == disk_file ? cannot_tell : different_files;

@@ -79,6 +79,12 @@ int open_source(const char *name) {
     return 0;
 }
 
+// Typed input from a terminal, read ahead only once the target is settled,
+// so that a person learns of a bad target before typing.
+int is_typed() {
+    return files.source.kind == terminal;
+}
+
 // Starts the pass, which reads the source ahead (see start_pass), without a
 // target yet. A named pipe that has already ended is an empty source.
 int read_ahead() {
@@ -118,8 +124,7 @@ void open_target(const char *name) {
 }
 
 // Empties the target, the very file that was checked, and hands it to the
-// pass. Typed input is read ahead only now, so that a person learns of a
-// bad target before typing:
+// pass. Typed input is read ahead only now:
 //   typed input cannot be read at its start          5
 //   the target cannot be emptied                     4
 // A named target is emptied; one that standard output holds from its
@@ -127,7 +132,7 @@ void open_target(const char *name) {
 // target, the report lines to standard output: the first of them that
 // shows on a terminal gets its lines flushed.
 int start_run() {
-    if (files.source.kind == terminal && read_ahead() != 0)
+    if (is_typed() && read_ahead() != 0)
         return read_failed;
     FILE *target = target_stream ? target_stream : stdout;
     if (!is_dash(command.target) && empty_target(target) != 0)
@@ -207,7 +212,7 @@ int main(int argc, char **argv) {
         code = open_source(command.source);
     if (code == 0)
         code = refuse_source(files);
-    if (code == 0 && files.source.kind != terminal)
+    if (code == 0 && !is_typed())
         code = read_ahead();
     if (code == 0) {
         open_target(command.target);

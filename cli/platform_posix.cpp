@@ -74,6 +74,11 @@ int needs_line_flush(FILE *) {
 
 namespace {
 
+// A regular file or a block device: bytes on a disk.
+bool on_disk(mode_t mode) {
+    return S_ISREG(mode) || S_ISBLK(mode);
+}
+
 // A file is identified by its device and inode. A block device is one disk
 // under every node that names it (/dev/loop0, a node made with mknod), so it
 // is identified by its device number, on a volume that no file system has.
@@ -88,7 +93,7 @@ file_info info_of(const struct stat &info, int fd) {
         memset(file.id, 0, sizeof file.id);
         memcpy(file.id, &info.st_rdev, sizeof info.st_rdev);
     }
-    if (S_ISREG(info.st_mode) || S_ISBLK(info.st_mode))
+    if (on_disk(info.st_mode))
         file.kind = disk_file;
     else if (S_ISDIR(info.st_mode))
         file.kind = directory;
@@ -123,8 +128,8 @@ file_info identify_name(const char *name) {
 
 int names_stream(const char *name, FILE *stream) {
     struct stat held, named;
-    return fstat(fileno(stream), &held) == 0 && !S_ISREG(held.st_mode) && !S_ISBLK(held.st_mode) &&
-           stat(name, &named) == 0 && held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+    return fstat(fileno(stream), &held) == 0 && !on_disk(held.st_mode) && stat(name, &named) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
 }
 
 FILE *open_source_file(const char *name) {

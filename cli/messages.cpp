@@ -39,31 +39,56 @@ const char surplus_text[] = " Zu viele Dateinamen: \"%s\" ist keine Option.\n"
                             " Bitte geben Sie genau eine Quelldatei und eine Zieldatei an.\n";
 const char unknown_text[] = "Unbekannter Fehler";
 
-// The control character that starts at the byte, and *length its bytes:
-// C0 and DEL; on a terminal that reads single bytes, every byte from 0x80 to
-// 0x9F (C1); on a UTF-8 one, C1 in its UTF-8 form and such a byte where it
-// continues no character. -1 where there is none. *pending counts the bytes
-// that the last UTF-8 lead byte still expects.
-int control_at(const char *at, message_terminal shown_on, int *pending, size_t *length) {
-    const unsigned char c = static_cast<unsigned char>(at[0]);
-    const unsigned char next = static_cast<unsigned char>(at[1]);
-    const bool utf8 = shown_on == utf8_terminal;
-    const bool c1 = c >= 0x80 && c < 0xA0;
-    const int continues = *pending;
-    *length = 1;
-    *pending = c >= 0xC0 && c < 0xF8                    ? (c >= 0xF0   ? 3
-                                                           : c >= 0xE0 ? 2
-                                                                       : 1)
-               : c >= 0x80 && c < 0xC0 && continues > 0 ? continues - 1
-                                                        : 0;
-    if (c < 0x20 || c == 0x7F || (c1 && (!utf8 || continues == 0)))
-        return c;
-    if (utf8 && c == 0xC2 && next >= 0x80 && next < 0xA0) {
-        *length = 2;
-        *pending = 0;
-        return next;
+// The length of the UTF-8 character that starts at the bytes, decoded
+// strictly: no overlong form, no surrogate, nothing past U+10FFFF. 0 where
+// none starts there. The bytes end at a NUL, which is never a continuation.
+size_t utf8_length(const unsigned char *at) {
+    const unsigned char lead = at[0];
+    unsigned char low = 0x80, high = 0xBF; // the second byte's range
+    size_t length;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : low;   // overlong below U+0800
+        high = lead == 0xED ? 0x9F : high; // surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : low;   // overlong below U+10000
+        high = lead == 0xF4 ? 0x8F : high; // past U+10FFFF
+    } else {
+        return 0;
     }
-    return -1;
+    if (at[1] < low || at[1] > high)
+        return 0;
+    for (size_t i = 2; i < length; ++i) {
+        if (at[i] < 0x80 || at[i] > 0xBF)
+            return 0;
+    }
+    return length;
+}
+
+// The control character that starts at the bytes, and *length its bytes:
+// C0 and DEL; on a terminal that reads single bytes, every byte from 0x80 to
+// 0x9F (C1); on a UTF-8 one, C1 in its UTF-8 form and such a byte where no
+// UTF-8 character holds it. -1 where there is none, and *length the bytes
+// that pass as they are.
+int control_at(const char *at, message_terminal shown_on, size_t *length) {
+    const unsigned char *bytes = reinterpret_cast<const unsigned char *>(at);
+    const unsigned char c = bytes[0];
+    *length = 1;
+    if (c < 0x20 || c == 0x7F)
+        return c;
+    const size_t character = shown_on == utf8_terminal ? utf8_length(bytes) : 0;
+    if (character == 2 && c == 0xC2 && bytes[1] < 0xA0) {
+        *length = 2;
+        return bytes[1];
+    }
+    if (character > 0) {
+        *length = character;
+        return -1;
+    }
+    return c >= 0x80 && c < 0xA0 ? c : -1;
 }
 
 // A name exactly as it was given, but on a terminal, where its control
@@ -77,12 +102,11 @@ void print_name(const char *name) {
         return;
     }
     const char *run = name;
-    int pending = 0;
     for (const char *at = name; *at;) {
         size_t length;
-        const int control = control_at(at, shown_on, &pending, &length);
+        const int control = control_at(at, shown_on, &length);
         if (control < 0) {
-            ++at;
+            at += length;
             continue;
         }
         char form[5];

@@ -588,6 +588,16 @@ TEST_F(ToolTest, UmlautsOnTerminals) {
           "x"},
          terminal("C.UTF-8"),
          message(3, "M-^[2J\xE6\x97\xA5.html")},
+        // Only a whole UTF-8 character holds such a byte: not one after an
+        // invalid or overlong lead byte, nor in a surrogate. DEL is a control.
+        {{"\xC0\x9B"
+          "a\xE0\x9B\x80"
+          "b\xF5\x9B\x80\x80"
+          "c\xED\xA0\x80"
+          "d\x7F.html",
+          "x"},
+         terminal("C.UTF-8"),
+         message(3, "\xC0M-^[a\xE0M-^[M-^@b\xF5M-^[M-^@M-^@c\xED\xA0M-^@d^?.html")},
     };
     for (const auto &c : cases) {
         tool_run run = run_tool(dir, c.args, c.streams);

@@ -20,6 +20,13 @@ int stdout_is_source(const run_files &files) {
     return files.out.kind == disk_file && compare_files(files.out, files.source) != different_files;
 }
 
+// A FIFO waits in its open for a writer. Where the target's name reaches
+// the same FIFO, that writer could only be this run, which is still
+// waiting: 2, as the open files would give, without the wait for ever.
+int refuse_names(const file_info &source, const file_info &target) {
+    return source.kind == pipe_file && compare_files(source, target) == one_file ? same_file : 0;
+}
+
 // In this order:
 //   the source is a directory                                 3
 //   the source is a closed standard stream                    5

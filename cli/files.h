@@ -56,6 +56,10 @@ struct run_files {
 // so that anything written there, a message too, would change the source.
 int stdout_is_source(const run_files &files);
 
+// The refusal that the names decide before the source is opened, from
+// what identify_fifo says they reach: a status, or 0.
+int refuse_names(const file_info &source, const file_info &target);
+
 // The refusals that the source alone decides, before the target is opened:
 // a status, or 0.
 int refuse_source(const run_files &files);

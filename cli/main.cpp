@@ -59,6 +59,14 @@ int read_command_line(int argc, char **argv) {
     return 0;
 }
 
+// A source that is a FIFO waits in its open for a writer: the one that the
+// target names too is refused before that open (see refuse_names).
+int refuse_fifo_names() {
+    if (is_dash(command.source) || is_dash(command.target))
+        return 0;
+    return refuse_names(identify_fifo(command.source), identify_fifo(command.target));
+}
+
 // Opens the source and identifies it. A name that reaches what standard
 // input holds, where that is not a file on a disk (/dev/stdin, a pipe, a
 // terminal), is read through standard input.
@@ -208,6 +216,8 @@ int main(int argc, char **argv) {
     command.pattern = expand_wildcards(&argc, &argv);
     int code = read_command_line(argc, argv);
     // The source is settled, and read ahead, before the target is touched.
+    if (code == 0)
+        code = refuse_fifo_names();
     if (code == 0)
         code = open_source(command.source);
     if (code == 0)

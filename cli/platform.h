@@ -48,6 +48,11 @@ file_info identify(FILE *stream);
 // kind unknown_file where it reaches nothing.
 file_info identify_name(const char *name);
 
+// Says what the name reaches where that is a FIFO, whose open for reading
+// waits for a writer, without opening it; kind unknown_file for anything
+// else, and on Windows, where opening a pipe never waits.
+file_info identify_fifo(const char *name);
+
 // 1 when the name reaches the pipe, socket, terminal or device that the
 // open stream holds (/dev/stdin, /dev/fd/1), asked without opening the name:
 // opening a pipe whose writer is gone would wait for ever, and a socket

@@ -7,8 +7,12 @@
 #include <cstring>
 #include <fcntl.h>
 #include <langinfo.h>
+#include <linux/loop.h>
+#include <linux/major.h>
 #include <strings.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -79,16 +83,33 @@ bool on_disk(mode_t mode) {
     return S_ISREG(mode) || S_ISBLK(mode);
 }
 
+// A loop device shows the bytes of a file. Where fd holds one that is
+// attached, *file becomes that file's identity, so that the file under its
+// own name and under the device's, or two devices over it, are one file.
+bool identify_loop_device(int fd, const struct stat &info, file_info *file) {
+    struct loop_info64 loop;
+    if (fd < 0 || !S_ISBLK(info.st_mode) || major(info.st_rdev) != LOOP_MAJOR ||
+        ioctl(fd, LOOP_GET_STATUS64, &loop) != 0)
+        return false;
+    const dev_t device = loop.lo_device;
+    const ino_t inode = loop.lo_inode;
+    file->volume = device;
+    memset(file->id, 0, sizeof file->id);
+    memcpy(file->id, &inode, sizeof inode);
+    return true;
+}
+
 // A file is identified by its device and inode. A block device is one disk
-// under every node that names it (/dev/loop0, a node made with mknod), so it
-// is identified by its device number, on a volume that no file system has.
+// under every node that names it (/dev/sdb, a node made with mknod), so it
+// is identified by its device number, on a volume that no file system has;
+// a loop device by the file it shows. fd is the open file, or -1.
 file_info info_of(const struct stat &info, int fd) {
     file_info file = {};
     file.identified = 1;
     file.volume_known = 1;
     file.volume = info.st_dev;
     memcpy(file.id, &info.st_ino, sizeof info.st_ino);
-    if (S_ISBLK(info.st_mode)) {
+    if (S_ISBLK(info.st_mode) && !identify_loop_device(fd, info, &file)) {
         file.volume = ~0ULL;
         memset(file.id, 0, sizeof file.id);
         memcpy(file.id, &info.st_rdev, sizeof info.st_rdev);
@@ -119,9 +140,27 @@ file_info identify(FILE *stream) {
     return info_of(info, fileno(stream));
 }
 
+// A block device is opened for reading, which waits for nothing, to ask
+// whether it is a loop device; nothing else is opened.
 file_info identify_name(const char *name) {
     struct stat info;
     if (stat(name, &info) != 0)
+        return {unknown_file, 0, 0, 0, {}};
+    const int fd =
+        S_ISBLK(info.st_mode) ? open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC) : -1;
+    if (fd >= 0 && fstat(fd, &info) != 0) {
+        close(fd);
+        return {unknown_file, 0, 0, 0, {}};
+    }
+    file_info file = info_of(info, fd);
+    if (fd >= 0)
+        close(fd);
+    return file;
+}
+
+file_info identify_fifo(const char *name) {
+    struct stat info;
+    if (stat(name, &info) != 0 || !S_ISFIFO(info.st_mode))
         return {unknown_file, 0, 0, 0, {}};
     return info_of(info, -1);
 }

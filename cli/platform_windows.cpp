@@ -354,6 +354,11 @@ file_info identify_name(const char *name) {
     return info;
 }
 
+// Opening a named pipe never waits: it fails where no instance is free.
+file_info identify_fifo(const char *) {
+    return {unknown_file, 0, 0, 0, {}};
+}
+
 // A console, the one kind of stream that Windows identifies beyond disk
 // files, is told from the handle once its name is opened.
 int names_stream(const char *, FILE *) {

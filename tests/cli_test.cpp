@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -134,6 +135,7 @@ struct file_check {
 class ToolTest : public testing::Test {
   protected:
     std::string dir;
+    std::vector<std::string> loop_devices;
 
     void SetUp() override {
         char name[] = "/tmp/tarvo-test-XXXXXX";
@@ -158,7 +160,32 @@ class ToolTest : public testing::Test {
         ASSERT_EQ(symlink("new.html", (dir + "/dangling.html").c_str()), 0);
     }
     void TearDown() override {
+        for (const std::string &device : loop_devices)
+            EXPECT_EQ(system(("losetup -d " + device).c_str()), 0);
         EXPECT_EQ(system(("rm -rf '" + dir + "'").c_str()), 0);
+    }
+
+    // Attaches two loop devices to page.html, named loop1 and loop2 in the
+    // folder. False, saying why, where they cannot be attached.
+    bool attach_loop_devices(std::string *why) {
+        if (geteuid() != 0) {
+            *why = "needs root, to attach loop devices";
+            return false;
+        }
+        for (const char *name : {"loop1", "loop2"}) {
+            std::string command = "losetup -f --show '" + dir + "/page.html' 2>/dev/null";
+            FILE *losetup = popen(command.c_str(), "r");
+            char line[256] = "";
+            const bool shown = losetup && fgets(line, sizeof line, losetup);
+            if (losetup && pclose(losetup) == 0 && shown && strncmp(line, "/dev/", 5) == 0) {
+                loop_devices.push_back(std::string(line, strcspn(line, "\n")));
+                if (symlink(loop_devices.back().c_str(), (dir + "/" + name).c_str()) == 0)
+                    continue;
+            }
+            *why = "losetup -f cannot attach a loop device here";
+            return false;
+        }
+        return true;
     }
 
     void expect_file(const file_check &file) {
@@ -186,6 +213,7 @@ struct cli_case {
     std::string out = "";
     file_check file = {}; // besides page.html, which must never change
     platforms only = everywhere;
+    bool loop_devices = false;
 
     // What the tool is given.
     cli_case &input(const std::string &bytes) {
@@ -237,6 +265,12 @@ struct cli_case {
     }
     cli_case &on_terminal() {
         streams.terminal = true;
+        return *this;
+    }
+    // Names loop1 and loop2 are loop devices over page.html; the row runs
+    // only where it may attach them.
+    cli_case &over_loop_devices() {
+        loop_devices = true;
         return *this;
     }
     // Standard input takes more only once standard output shows a text.
@@ -371,6 +405,16 @@ const cli_case cases[] = {
     run("hard_link", {"page.html", "hard.html"}).fails(2, "page.html"),
     run("symbolic_link_source", {"soft.html", "page.html"}).fails(2, "soft.html"),
     run("symbolic_link_target", {"page.html", "soft.html"}).fails(2, "page.html"),
+    run("fifo_named_twice", {"fifo", "./fifo"}).fails(2, "fifo").only_on(posix),
+    // A loop device is the file that it shows.
+    run("loop_device_target", {"page.html", "loop1", "-l"}).over_loop_devices()
+        .fails(2, "page.html").only_on(posix),
+    run("loop_device_source", {"loop1", "page.html"}).over_loop_devices().fails(2, "loop1")
+        .only_on(posix),
+    run("two_loop_devices", {"loop1", "loop2"}).over_loop_devices().fails(2, "loop1")
+        .only_on(posix),
+    run("loop_device_stdout", {"page.html", "-"}).stdout_to("loop1").over_loop_devices().ends(2)
+        .only_on(posix),
     run("stdin_is_target", {"-", "page.html"}).stdin_from("page.html").fails(2, "page.html"),
     run("long_spelling", {"page.html", long_page}).fails(2, "page.html"),
     run("device_spelling", {"page.html", "//./%CD%/page.html", "-l"}).in_batch_file()
@@ -514,6 +558,9 @@ TEST_P(CliTable, ExactOutputFilesAndStatus) {
         GTEST_SKIP() << "needs a POSIX system";
     if (c.only == windows && !tool_is_windows())
         GTEST_SKIP() << "a Windows row: runs on tarvo.exe under Wine in the test-windows preset";
+    std::string why;
+    if (c.loop_devices && !attach_loop_devices(&why))
+        GTEST_SKIP() << why;
     tool_run run = run_tool(dir, c.args, c.streams);
     EXPECT_EQ(run.status, c.status);
     if (!c.streams.terminal || !tool_is_windows()) {

@@ -44,6 +44,8 @@ struct refusal_case {
     target_route route;
     int source_status, target_status;
     int target_made = 0;
+    // What refuse_names gives where source and target are the names' records.
+    int names_status = 0;
 };
 
 // clang-format off
@@ -74,6 +76,8 @@ const refusal_case cases[] = {
     {"target_unopenable_source",   page,   tty,      tty,      page,    page,   unopenable,     0, same_file},
     {"target_is_stdin_pipe",       fifo,   tty,      tty,      page,    fifo,   opened_target,  0, target_unusable},
     {"target_other_pipe",          fifo,   tty,      tty,      page,    pipe_out, opened_target, 0, 0},
+    {"fifo_named_twice",           tty,    tty,      tty,      fifo,    fifo,   unopenable,     0, same_file, 0, same_file},
+    {"two_fifos",                  tty,    tty,      tty,      fifo,    pipe_out, opened_target, 0, 0},
 };
 // clang-format on
 
@@ -88,6 +92,7 @@ TEST_P(RefusalTable, StatusFromFiles) {
     const run_files files = {c.in, c.out, c.err, c.source, c.target, c.route, c.target_made};
     EXPECT_EQ(refuse_source(files), c.source_status);
     EXPECT_EQ(refuse_target(files), c.target_status);
+    EXPECT_EQ(refuse_names(c.source, c.target), c.names_status);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, RefusalTable, testing::ValuesIn(cases),

@@ -213,7 +213,7 @@ int main(int argc, char **argv) {
     files.in = identify(stdin);
     files.out = identify(stdout);
     files.err = identify(stderr);
-    command.pattern = expand_wildcards(&argc, &argv);
+    command.pattern = command_words(&argc, &argv);
     int code = read_command_line(argc, argv);
     // The source is settled, and read ahead, before the target is touched.
     if (code == 0)

@@ -15,11 +15,14 @@
 // closed_stream.
 void fill_closed_standard_streams();
 
-// Expands the wildcard patterns in the arguments into the names of the
-// matching files, where the platform's start-up does not leave that to a
-// shell. Returns null, or a pattern in the source or the target position
-// that matches several files, which is refused.
-const char *expand_wildcards(int *argc, char ***argv);
+// Gives main the words of the command line as they were typed, with
+// wildcard patterns expanded where no shell does that. On Windows they are
+// made from the UTF-16 command line, in UTF-8, so that every decision is
+// made on every character as typed; the names are opened by their UTF-16
+// form, and only what is shown is converted to the ANSI code page. Returns
+// null, or a pattern in the source or the target position that matches
+// several files, which is refused.
+const char *command_words(int *argc, char ***argv);
 
 // From here on, a standard output whose reader went away makes its writes
 // fail rather than end the run, so that the target is still written whole.

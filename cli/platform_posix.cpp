@@ -48,8 +48,8 @@ void fill_closed_standard_streams() {
     }
 }
 
-// The shell expands patterns before the tool starts.
-const char *expand_wildcards(int *, char ***) {
+// The words are main's, as the shell gave them; it expands patterns.
+const char *command_words(int *, char ***) {
     return nullptr;
 }
 

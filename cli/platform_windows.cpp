@@ -8,19 +8,21 @@
 #include <sys/stat.h>
 #include <windows.h>
 
-// The runtime's start-up is told to leave wildcard patterns as typed:
-// expand_wildcards expands them itself, so that the one expansion also sees
-// which of them stand for several names.
+// The words of the command line are taken from the runtime's split of it in
+// UTF-16, which holds every character as typed, never from its narrow
+// copy in the ANSI code page. The narrow start-up is told to leave patterns
+// alone, so that it touches no file.
 extern "C" {
 int _dowildcard = 0;
-// The runtime's split of the command line, in UTF-16.
 int __wgetmainargs(int *argc, wchar_t ***argv, wchar_t ***env, int wildcards, void *startup);
 }
 
 namespace {
 
-// The longest command line in UTF-16 units.
+// The longest command line in UTF-16 units, and the longest path that a
+// match makes of a pattern's folder and a name found in it.
 constexpr int longest_line = 32768;
+constexpr int longest_path = longest_line + MAX_PATH;
 
 HANDLE handle_of(FILE *stream) {
     return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
@@ -43,62 +45,74 @@ bool utf8_code_page() {
     return GetACP() == CP_UTF8;
 }
 
-// Main's word in UTF-16, to be matched. Where the ANSI code page is UTF-8
-// the word converts without loss. Under any other code page, a ? in main's
-// words may stand for a character that the code page lacks, and only the
-// runtime's own UTF-16 split of the same command line says which: where
-// that cannot be had, null, so that the word is taken as typed.
-const wchar_t *wide_word(int argc, char **argv, int at) {
-    static wchar_t word[longest_line];
-    if (utf8_code_page())
-        return MultiByteToWideChar(CP_UTF8, 0, argv[at], -1, word, longest_line) > 0 ? word
-                                                                                     : nullptr;
-    static int count = -1;
-    static wchar_t **words;
-    if (count < 0) {
-        int startup = 0;
-        wchar_t **environment;
-        if (__wgetmainargs(&count, &words, &environment, 0, &startup) != 0)
-            count = 0;
+// UTF-16 in UTF-8, the form of every word that main sees. A lone surrogate,
+// which a Windows file name may hold, takes the three-byte form of its code
+// unit, so that each word converts back to the very same UTF-16. Null where
+// memory ran out.
+char *utf8_of(const wchar_t *wide) {
+    const size_t units = wcslen(wide);
+    char *bytes = static_cast<char *>(malloc(3 * units + 1));
+    if (!bytes)
+        return nullptr;
+    unsigned char *out = reinterpret_cast<unsigned char *>(bytes);
+    for (size_t i = 0; i < units; ++i) {
+        unsigned long c = wide[i];
+        const bool pair = c >= 0xD800 && c < 0xDC00 && i + 1 < units && wide[i + 1] >= 0xDC00 &&
+                          wide[i + 1] < 0xE000;
+        if (pair)
+            c = 0x10000 + ((c - 0xD800) << 10) + (wide[++i] - 0xDC00);
+        const int more = c < 0x80 ? 0 : c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+        static const unsigned char leads[] = {0x00, 0xC0, 0xE0, 0xF0};
+        *out++ = static_cast<unsigned char>(leads[more] | c >> (6 * more));
+        for (int shift = 6 * (more - 1); shift >= 0; shift -= 6)
+            *out++ = static_cast<unsigned char>(0x80 | (c >> shift & 0x3F));
     }
-    return count == argc ? words[at] : nullptr;
+    *out = '\0';
+    return bytes;
 }
 
-// The source's and the target's words with their UTF-16 form, by which
-// they are opened: on every Windows a name then reaches the file of that
-// name or none, never one that the ANSI code page's best fit makes of it.
-struct wide_form {
-    const char *word;
-    wchar_t wide[longest_line + MAX_PATH];
-} wide_forms[2];
-
-void remember_wide(int at, const char *word, const wchar_t *wide) {
-    wide_forms[at - 1].word = word;
-    wcsncpy(wide_forms[at - 1].wide, wide, longest_line + MAX_PATH - 1);
+// Back from utf8_of's form to UTF-16, at most room - 1 units and a NUL;
+// returns the units. A byte that starts no such form becomes U+FFFD.
+size_t utf16_of(const char *bytes, size_t length, wchar_t *wide, size_t room) {
+    const unsigned char *in = reinterpret_cast<const unsigned char *>(bytes);
+    size_t units = 0;
+    for (size_t i = 0; i < length && units + 2 < room;) {
+        const unsigned char lead = in[i];
+        const int more = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+        unsigned long c = lead & (0x7F >> more);
+        int taken = 1;
+        while (taken <= more && i + taken < length && (in[i + taken] & 0xC0) == 0x80)
+            c = c << 6 | (in[i + taken++] & 0x3F);
+        if ((lead >= 0x80 && lead < 0xC0) || lead >= 0xF8 || taken <= more)
+            c = 0xFFFD, taken = 1;
+        if (c >= 0x10000) {
+            wide[units++] = static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+            c = 0xDC00 + ((c - 0x10000) & 0x3FF);
+        }
+        wide[units++] = static_cast<wchar_t>(c);
+        i += taken;
+    }
+    wide[units] = L'\0';
+    return units;
 }
 
-// The UTF-16 form of a source or target word; any other word as the runtime
-// would convert it.
+// A word's UTF-16 form, by which a source or target is opened: on every
+// Windows a name then reaches the file of that name or none.
 const wchar_t *wide_name(const char *name) {
-    for (const wide_form &form : wide_forms) {
-        if (form.word == name)
-            return form.wide;
-    }
-    static wchar_t converted[longest_line];
-    if (MultiByteToWideChar(CP_ACP, 0, name, -1, converted, longest_line) == 0)
-        converted[0] = L'\0';
-    return converted;
+    static wchar_t wide[longest_path];
+    utf16_of(name, strlen(name), wide, longest_path);
+    return wide;
 }
 
-// The words that main is given after the expansion, grown as matches come.
+// The words that main is given, grown as they come.
 struct {
     char **words;
     int count, room;
 } expanded;
 
-// Appends a word to the expanded vector, which stays null-terminated. False
-// where memory ran out.
-bool add_word(char *word) {
+// Appends the UTF-8 form of a word to the vector, which stays
+// null-terminated. False where memory ran out.
+bool add_word(const wchar_t *wide) {
     if (expanded.count + 2 > expanded.room) {
         int room = expanded.room ? 2 * expanded.room : 16;
         char **more = static_cast<char **>(realloc(expanded.words, room * sizeof *more));
@@ -107,21 +121,19 @@ bool add_word(char *word) {
         expanded.words = more;
         expanded.room = room;
     }
+    char *word = utf8_of(wide);
+    if (!word)
+        return false;
     expanded.words[expanded.count++] = word;
     expanded.words[expanded.count] = nullptr;
     return true;
 }
 
-// A match as main's word: the directory part of the pattern, as typed, and
-// the name found, in the ANSI code page; *wide is its UTF-16 form, by which
-// a source or target is opened. A character that the code page lacks (on
-// Windows before 10 version 1903, which ignores the manifest's UTF-8) shows
-// as ? in the word, which only messages and the option scan read. A source
-// or target named - is written .\-, so that it is taken for that file, not
-// for a standard stream. Null where memory ran out.
-char *match_name(const wchar_t *pattern, const wchar_t *found, bool name_position,
-                 const wchar_t **wide) {
-    static wchar_t path[longest_line + MAX_PATH];
+// A match as a word: the folder part of the pattern, as typed, and the name
+// found. A source or target named - is written .\-, so that it is taken
+// for that file, not for a standard stream.
+const wchar_t *match_name(const wchar_t *pattern, const wchar_t *found, bool name_position) {
+    static wchar_t path[longest_path];
     const wchar_t *file_part = pattern;
     for (const wchar_t *c = pattern; *c; ++c) {
         if (*c == L'\\' || *c == L'/' || *c == L':')
@@ -132,21 +144,14 @@ char *match_name(const wchar_t *pattern, const wchar_t *found, bool name_positio
     if (name_position && file_part == pattern && wcscmp(found, L"-") == 0)
         name = wcscpy(name, L".\\") + 2;
     wcscpy(name, found);
-    const DWORD flags = utf8_code_page() ? 0 : WC_NO_BEST_FIT_CHARS;
-    int size = WideCharToMultiByte(CP_ACP, flags, path, -1, nullptr, 0, nullptr, nullptr);
-    char *bytes = size > 0 ? static_cast<char *>(malloc(size)) : nullptr;
-    if (bytes && WideCharToMultiByte(CP_ACP, flags, path, -1, bytes, size, nullptr, nullptr) == 0) {
-        free(bytes);
-        bytes = nullptr;
-    }
-    *wide = path;
-    return bytes;
+    return path;
 }
 
 // Appends the files that the pattern matches, but for . and .., as the
 // runtime's expansion would. In the source or the target position it stops
-// at the second match, which is enough to refuse the run. Returns how many
-// files matched: 0 also where memory ran out, and then nothing is appended.
+// at the second match, which is enough to refuse the run, and appends
+// nothing. Returns how many files matched: 0 also where memory ran out, and
+// then nothing is appended.
 int expand(const wchar_t *pattern, int at) {
     const bool name_position = at <= 2;
     WIN32_FIND_DATAW found;
@@ -161,17 +166,13 @@ int expand(const wchar_t *pattern, int at) {
             continue;
         if (++matches == 2 && name_position)
             break;
-        const wchar_t *wide = nullptr;
-        char *name = match_name(pattern, file, name_position, &wide);
-        if (!name || !add_word(name)) {
+        if (!add_word(match_name(pattern, file, name_position))) {
             matches = 0;
             break;
         }
-        if (name_position)
-            remember_wide(at, name, wide);
     } while (FindNextFileW(search, &found));
     FindClose(search);
-    if (matches == 0 && expanded.count > before) {
+    if ((matches == 0 || (name_position && matches > 1)) && expanded.count > before) {
         expanded.count = before;
         expanded.words[before] = nullptr;
     }
@@ -249,27 +250,23 @@ file_info info_of(HANDLE handle) {
     }
 }
 
-// Writes bytes of the given code page to the console as UTF-16, each line
-// feed as CR LF, as text mode would. What the runtime still holds for
-// standard output goes first, so that the order of everything holds.
-void write_console(const char *bytes, size_t length, UINT code_page) {
-    static wchar_t wide[longest_line];
+// Writes UTF-16 to the console, each line feed as CR LF, as text mode
+// would. What the runtime still holds for standard output goes first, so
+// that the order of everything holds.
+void write_console(const wchar_t *text, size_t units) {
     fflush(stdout);
     HANDLE console = handle_of(stdout);
-    while (length > 0) {
-        const void *end = memchr(bytes, '\n', length);
-        size_t line = end ? static_cast<const char *>(end) - bytes : length;
-        int units = line == 0 ? 0
-                              : MultiByteToWideChar(code_page, 0, bytes, static_cast<int>(line),
-                                                    wide, sizeof wide / sizeof *wide);
+    while (units > 0) {
+        const wchar_t *end = wmemchr(text, L'\n', units);
+        size_t line = end ? end - text : units;
         DWORD written;
-        WriteConsoleW(console, wide, units, &written, nullptr);
-        if (line < length) {
+        WriteConsoleW(console, text, static_cast<DWORD>(line), &written, nullptr);
+        if (line < units) {
             WriteConsoleW(console, L"\r\n", 2, &written, nullptr);
             ++line;
         }
-        bytes += line;
-        length -= line;
+        text += line;
+        units -= line;
     }
 }
 
@@ -285,29 +282,34 @@ bool asks_for_help(const wchar_t *word) {
 // The runtime gives every process its three standard streams.
 void fill_closed_standard_streams() {}
 
-// Each word that holds * or ? in its last part is matched with
-// FindFirstFileW; one that matches nothing stays as typed. One in the
-// source or the target position that matches several files stops the
-// expansion, and the vector stays as typed.
-const char *expand_wildcards(int *argc, char ***argv) {
-    const int typed = *argc;
-    for (int at = 0; at < typed; ++at) {
-        const wchar_t *pattern = at > 0 ? wide_word(typed, *argv, at) : nullptr;
-        if (pattern && wcspbrk(pattern, L"*?") && !asks_for_help(pattern)) {
-            int matches = expand(pattern, at);
-            if (matches > 1 && at <= 2)
-                return (*argv)[at];
-            if (matches > 0)
-                continue;
+// The words as the runtime's UTF-16 split gives them, each in UTF-8. Each
+// that holds * or ? is matched with FindFirstFileW, which takes them in a
+// name's last part only; one that matches nothing stays as typed. After one in the source or the
+// target position that matches several files, the words stay as typed.
+// Where the split or memory fails, main is given no words, which changes
+// no file.
+const char *command_words(int *argc, char ***argv) {
+    int count = 0, startup = 0;
+    wchar_t **words, **environment;
+    if (__wgetmainargs(&count, &words, &environment, 0, &startup) < 0)
+        count = 0;
+    const char *several = nullptr;
+    for (int at = 0; at < count; ++at) {
+        const wchar_t *word = words[at];
+        const bool pattern = at > 0 && !several && wcspbrk(word, L"*?") && !asks_for_help(word);
+        const int matches = pattern ? expand(word, at) : 0;
+        if (matches == 1 || (matches > 1 && at > 2))
+            continue;
+        if (!add_word(word)) {
+            *argc = 0;
+            return nullptr;
         }
-        if (!add_word((*argv)[at]))
-            return nullptr; // no memory: the words as typed
-        if ((at == 1 || at == 2) && pattern)
-            remember_wide(at, (*argv)[at], pattern);
+        if (matches > 1)
+            several = expanded.words[expanded.count - 1];
     }
     *argc = expanded.count;
     *argv = expanded.words;
-    return nullptr;
+    return several;
 }
 
 // Windows has no SIGPIPE: a write to a pipe whose reader went away fails.
@@ -424,14 +426,29 @@ message_terminal message_shown_on() {
 }
 
 // A console gets the messages as UTF-16, so that their umlauts and the names
-// read right whatever its code page. Anywhere else the bytes go out as they
-// are: the stored code page 850 texts, and the names as given.
+// read right whatever its code page. Anywhere else the stored code page 850
+// texts go out as they are, and the names in the ANSI code page, where a
+// character that it lacks is a ?: only what is shown is converted.
 void put_message(const char *bytes, size_t length, message_part part) {
     static int console = -1; // looked at once, on the first part of a message
+    static wchar_t wide[longest_path];
+    static char shown[4 * longest_path];
     if (console < 0)
         console = is_console(stdout);
-    if (console)
-        write_console(bytes, length, part == stored_text ? 850 : CP_ACP);
-    else
+    if (part == stored_text && !console) {
         fwrite(bytes, 1, length, stdout);
+        return;
+    }
+    const size_t units =
+        part == given_name
+            ? utf16_of(bytes, length, wide, longest_path)
+            : MultiByteToWideChar(850, 0, bytes, static_cast<int>(length), wide, longest_path);
+    if (console) {
+        write_console(wide, units);
+        return;
+    }
+    const DWORD flags = utf8_code_page() ? 0 : WC_NO_BEST_FIT_CHARS;
+    const int size = WideCharToMultiByte(CP_ACP, flags, wide, static_cast<int>(units), shown,
+                                         sizeof shown, nullptr, nullptr);
+    fwrite(shown, 1, size, stdout);
 }

@@ -1,7 +1,8 @@
 # Cross-builds tarvo.exe with MinGW-w64 and sets up the end-to-end tests to
-# run it under Wine. Sets TARVO_TOOL_EXE, TARVO_TOOL_LAUNCHER,
-# TARVO_WINE_PREFIX and TARVO_TOOL_TARGETS, the builds that the tests wait
-# for; the cache's TARVO_TESTED_ARCH tells scripts which build they ran.
+# run it under Wine. Sets TARVO_TOOL_EXE, TARVO_LEGACY_TOOL_EXE,
+# TARVO_TOOL_LAUNCHER, TARVO_WINE_PREFIX and TARVO_TOOL_TARGETS, the builds
+# that the tests wait for; the cache's TARVO_TESTED_ARCH tells scripts which
+# build they ran.
 #
 # The shipped Windows build is 32-bit. Wine runs it only where the kernel
 # executes 32-bit Linux programs (wine32); elsewhere the tests run the 64-bit
@@ -45,8 +46,21 @@ foreach(arch IN LISTS windows_archs)
     BUILD_ALWAYS ON
     INSTALL_COMMAND "")
 endforeach()
+# The tested build once more without the manifest's UTF-8 code page, as
+# every Windows before 10 version 1903 runs tarvo.exe: Wine then keeps the
+# code page of its locale, 1252 in the C locale. The rows about names that
+# such a code page lacks run on it.
+ExternalProject_Add(tarvo_windows_legacy
+  SOURCE_DIR ${PROJECT_SOURCE_DIR}
+  BINARY_DIR ${CMAKE_BINARY_DIR}/windows-${tested_arch}-legacy
+  CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/mingw-${tested_arch}.cmake
+             -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DTARVO_UTF8_CODE_PAGE=OFF
+  BUILD_ALWAYS ON
+  INSTALL_COMMAND "")
 set(TARVO_TOOL_EXE ${CMAKE_BINARY_DIR}/windows-${tested_arch}/tarvo.exe)
+set(TARVO_LEGACY_TOOL_EXE ${CMAKE_BINARY_DIR}/windows-${tested_arch}-legacy/tarvo.exe)
 list(TRANSFORM windows_archs PREPEND tarvo_windows_ OUTPUT_VARIABLE TARVO_TOOL_TARGETS)
+list(APPEND TARVO_TOOL_TARGETS tarvo_windows_legacy)
 
 # The shipped tarvo.exe: a 32-bit console program that needs no DLLs beyond
 # Windows' own.

@@ -102,6 +102,9 @@ const std::string ctrl_z_page = "<a>\x1a<b><c>";
 const std::string ctrl_z_plain = "<a>\x1a<b>\n<c>";
 // Names outside every ANSI code page but UTF-8.
 const std::string omega = "\u03a9.html", japan = "\u65e5\u672c.html";
+// Names that code page 1252 lacks: its best fit makes - of the fullwidth
+// hyphen and a of a with a macron.
+const std::string wide_hyphen = "\uff0d", a_macron = "\u0101.html";
 // page.html in 261 characters, past the 260 of a Windows path.
 const std::string long_page = repeat("./", 126) + "page.html";
 const std::string kept = "keep me";
@@ -148,6 +151,7 @@ class ToolTest : public testing::Test {
         write_file(dir + "/ctrl-z.html", ctrl_z_page);
         write_file(dir + "/cr.html", "a\rb\r\n<c><d>\r\r\n");
         write_file(dir + "/" + omega, page);
+        write_file(dir + "/" + a_macron, kept);
         write_file(dir + "/my page.html", page);
         write_file(dir + "/-", kept);
         write_file(dir + "/-l", kept);
@@ -214,6 +218,7 @@ struct cli_case {
     file_check file = {}; // besides page.html, which must never change
     platforms only = everywhere;
     bool loop_devices = false;
+    std::vector<std::pair<std::string, std::string>> more_files = {};
 
     // What the tool is given.
     cli_case &input(const std::string &bytes) {
@@ -271,6 +276,15 @@ struct cli_case {
     // only where it may attach them.
     cli_case &over_loop_devices() {
         loop_devices = true;
+        return *this;
+    }
+    // A file that the folder holds for this row alone.
+    cli_case &folder_holds(const std::string &name, const std::string &bytes) {
+        more_files.push_back({name, bytes});
+        return *this;
+    }
+    cli_case &without_utf8_code_page() {
+        streams.legacy_code_page = true;
         return *this;
     }
     // Standard input takes more only once standard output shows a text.
@@ -353,6 +367,20 @@ const cli_case cases[] = {
     run("ctrl_z_stdin", {"-", "-"}).stdin_from("ctrl-z.html").prints(ctrl_z_plain),
     run("ctrl_z_pipe", {"-", "-"}).input(ctrl_z_page).prints(ctrl_z_plain),
     run("names_outside_ansi", {omega, japan}).file_holds(japan, page_plain),
+    // Where the ANSI code page is not UTF-8, every word is still decided on,
+    // and opened by, what was typed; a message in a pipe shows the code
+    // page's ? for a character that it lacks.
+    run("wide_hyphen_source", {wide_hyphen, "old.html"}).folder_holds(wide_hyphen, page)
+        .without_utf8_code_page()
+        .file_holds("old.html", page_plain).only_on(windows),
+    run("wide_hyphen_target", {"page.html", wide_hyphen}).without_utf8_code_page()
+        .file_holds(wide_hyphen, page_plain).only_on(windows),
+    run("wide_hyphen_option", {"page.html", "old.html", wide_hyphen + "l"})
+        .without_utf8_code_page().fails(8, "?l").file_holds("old.html", kept).only_on(windows),
+    run("names_alike_in_code_page", {"page.html", "p\u0101ge.html"}).without_utf8_code_page()
+        .file_holds("p\u0101ge.html", page_plain).only_on(windows),
+    run("patterns_alike_in_code_page", {"\u03a9.*", "\u0101.*"}).without_utf8_code_page()
+        .file_holds(a_macron, page_plain).only_on(windows),
     run("other_letter_case_other_file", {"page.html", "PAGE.HTML"})
         .file_holds("PAGE.HTML", page_plain).only_on(posix),
     // A target that names the file standard output holds is written through
@@ -561,6 +589,8 @@ TEST_P(CliTable, ExactOutputFilesAndStatus) {
     std::string why;
     if (c.loop_devices && !attach_loop_devices(&why))
         GTEST_SKIP() << why;
+    for (const auto &file : c.more_files)
+        write_file(dir + "/" + file.first, file.second);
     tool_run run = run_tool(dir, c.args, c.streams);
     EXPECT_EQ(run.status, c.status);
     if (!c.streams.terminal || !tool_is_windows()) {

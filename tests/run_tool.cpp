@@ -100,7 +100,7 @@ namespace {
         setenv("WINEPATH", folder.substr(0, folder.rfind('\\')).c_str(), 1);
         words.insert(words.end(), {"cmd", "/c", "run.bat"});
     } else {
-        words.push_back(tool_path());
+        words.push_back(streams.legacy_code_page ? TARVO_LEGACY_EXE : tool_path());
         words.insert(words.end(), args.begin(), args.end());
     }
     std::vector<char *> argv;

@@ -38,6 +38,9 @@ struct tool_streams {
     // Windows: the tool is started by a batch file that Wine's cmd runs,
     // as @"tarvo".exe and the arguments, with the tool's folder on the PATH.
     bool batch_file = false;
+    // Windows: the build of the tool whose ANSI code page is not UTF-8, as
+    // every Windows before 10 version 1903 runs it (Wine: code page 1252).
+    bool legacy_code_page = false;
 };
 
 struct tool_run {

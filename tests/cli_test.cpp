@@ -272,6 +272,19 @@ struct cli_case {
         streams.terminal = true;
         return *this;
     }
+    // Standard input and output are one terminal, at which a person types.
+    cli_case &typed() {
+        streams.terminal = streams.typed = true;
+        return *this;
+    }
+    cli_case &in_locale(const std::string &name) {
+        streams.locale = name;
+        return *this;
+    }
+    cli_case &stdout_at(std::size_t offset) {
+        streams.output_offset = offset;
+        return *this;
+    }
     // Names loop1 and loop2 are loop devices over page.html; the row runs
     // only where it may attach them.
     cli_case &over_loop_devices() {
@@ -403,6 +416,11 @@ const cli_case cases[] = {
     // ends holding just what the run wrote. (The command prompt has no <>.)
     run("target_is_stdout_file_not_truncated", {"-", "old.html"}).input("<a>")
         .stdout_to("old.html", O_RDWR).file_holds("old.html", "<a>").only_on(posix),
+    run("target_stdout_file_cut_where_it_stands", {"-", "/dev/stdout"}).input("<a>")
+        .stdout_to("old.html").stdout_at(2).file_holds("old.html", "ke<a>").only_on(posix),
+    // Target - is standard output as the shell made it, as with cat.
+    run("dash_target_keeps_old_tail", {"-", "-"}).input("<a>").stdout_to("old.html", O_RDWR)
+        .file_holds("old.html", "<a>p me"),
     run("target_fd_1_in_pipe", {"page.html", "/proc/self/fd/1", "-l", "-v"})
         .prints(page_interleaved).only_on(posix),
     run("stdin_and_stdout_one_socket", {"-", "-"}).input(page).one_socket_both_ways()
@@ -457,6 +475,9 @@ const cli_case cases[] = {
     run("stdin_directory", {"-", "old.html"}).stdin_from("dir").fails(3, "-")
         .file_holds("old.html", kept).only_on(posix),
     run("target_directory", {"page.html", "dir"}).fails(4, "dir"),
+    // A bad target shows before anything is typed.
+    run("target_refused_before_typing", {"-", "no/out.html"}).typed().in_locale("C")
+        .fails(4, "no/out.html").only_on(posix),
     run("target_is_stdin_pipe", {"page.html", "/dev/stdin"}).input("x").fails(4, "/dev/stdin")
         .only_on(posix),
     run("target_folder_missing", {"page.html", "no/out.html"}).fails(4, "no/out.html"),

@@ -65,7 +65,7 @@ namespace {
         in = unreadable[1];
     if (!streams.output_path.empty()) {
         out = open(streams.output_path.c_str(), streams.output_flags);
-        if (out < 0)
+        if (out < 0 || lseek(out, streams.output_offset, SEEK_SET) < 0)
             _exit(126);
     }
     int unread[2];
@@ -231,6 +231,13 @@ tool_run run_tool(const std::string &dir, const std::vector<std::string> &args,
         tcgetattr(out[1], &raw);
         cfmakeraw(&raw);
         tcsetattr(out[1], TCSANOW, &raw);
+        if (streams.typed) {
+            // Typed into the terminal, which its second handle keeps open.
+            close(in[0]);
+            close(in[1]);
+            in[0] = dup(out[1]);
+            in[1] = dup(out[0]);
+        }
     } else if (pipe(out) != 0) {
         return {};
     }

@@ -33,8 +33,12 @@ struct tool_streams {
     // When set, standard output is a pipe whose reader takes this many bytes
     // and goes away, as head -c does.
     std::size_t output_taken = 0;
+    std::size_t output_offset = 0; // where standard output stands in output_path
     bool terminal = false; // standard output is a pseudo-terminal that passes bytes as they are
-    std::string locale;    // when set, LC_ALL for the tool
+    // Standard input is that terminal too, as for a person typing at it:
+    // input is typed into it, and it stays open until the tool ends.
+    bool typed = false;
+    std::string locale; // when set, LC_ALL for the tool
     // Windows: the tool is started by a batch file that Wine's cmd runs,
     // as @"tarvo".exe and the arguments, with the tool's folder on the PATH.
     bool batch_file = false;

@@ -1,7 +1,7 @@
 # cmake -DEXE=tarvo.exe -DOBJDUMP=... -DVERSION=3.1.1 -P check_exe.cmake: fails
 # unless EXE is a 32-bit Windows console program for Windows XP (subsystem
-# version 5.1) that imports only system DLLs, and from kernel32.dll only
-# calls that Windows XP SP3 has, carries the manifest (UTF-8 code page, run
+# version 5.1) that imports only system DLLs, and from kernel32.dll and
+# msvcrt.dll only calls that Windows XP SP3 has, carries the manifest (UTF-8 code page, run
 # as the invoker without file virtualization, Windows 10 supported) and a
 # version resource for VERSION.
 cmake_minimum_required(VERSION 3.25) # policies, IN_LIST among them, for cmake -P
@@ -18,10 +18,12 @@ endif()
 if(NOT dump MATCHES "MajorSubsystemVersion[ \t]+5\n" OR NOT dump MATCHES "MinorSubsystemVersion[ \t]+1\n")
   message(FATAL_ERROR "${EXE} does not name Windows XP (5.1) as its subsystem version")
 endif()
-# Every call that tarvo.exe takes from kernel32.dll, each checked against
-# Windows XP SP3's kernel32. A call that is not listed here fails the check:
-# look it up, and list it only where Windows XP has it; a newer one is asked
-# for at run time (GetProcAddress) instead.
+# Every call that tarvo.exe takes from kernel32.dll and msvcrt.dll, each
+# checked against what Windows XP SP3 has. A call that is not listed here
+# fails the check: look it up, and list it only where Windows XP has it (for
+# msvcrt.dll, where a list of its exports that marks the additions of
+# Windows Vista does not mark it); a newer one is asked for at run time
+# (GetProcAddress) instead.
 set(xp_kernel32
     CloseHandle CreateFileW CreateSemaphoreW DeleteCriticalSection EnterCriticalSection FindClose
     FindFirstFileW FindNextFileW FreeLibrary GetACP GetConsoleMode GetCurrentThreadId
@@ -30,18 +32,28 @@ set(xp_kernel32
     LoadLibraryA MultiByteToWideChar PeekNamedPipe ReleaseSemaphore SetEndOfFile SetFilePointer
     SetLastError SetUnhandledExceptionFilter Sleep TlsAlloc TlsFree TlsGetValue TlsSetValue
     VirtualProtect VirtualQuery WaitForSingleObject WideCharToMultiByte WriteConsoleW)
-string(REGEX MATCH "DLL Name: KERNEL32\\.dll\n[^\n]*\n([^\n]+\n)*" kernel32 "${dump}")
-string(REGEX MATCHALL "[0-9]+  [A-Za-z0-9_]+\n" calls "${kernel32}")
-foreach(call IN LISTS calls)
-  string(REGEX REPLACE "^[0-9]+  ([A-Za-z0-9_]+)\n$" "\\1" call "${call}")
-  if(NOT call IN_LIST xp_kernel32)
-    message(FATAL_ERROR "${EXE} calls ${call} of kernel32.dll, which is not known to be on Windows XP")
+set(xp_msvcrt
+    __getmainargs __initenv __mb_cur_max __p__acmdln __p__commode __p__fmode __set_app_type
+    __setusermatherr __wgetmainargs _amsg_exit _cexit _close _errno _fdopen _filbuf _fileno _flsbuf
+    _get_osfhandle _initterm _iob _lock _onexit _open_osfhandle _setmode _unlock _wfopen abort atoi
+    calloc exit fclose ferror fflush fgetpos fprintf fputc fputs free fsetpos fwrite localeconv
+    malloc memcpy memset putchar realloc setlocale setvbuf signal strchr strcmp strerror strlen
+    strncmp strstr ungetc vfprintf wcscmp wcscpy wcslen wcspbrk)
+foreach(dll KERNEL32 msvcrt)
+  string(TOLOWER "xp_${dll}" known)
+  string(REGEX MATCH "DLL Name: ${dll}\\.dll\n[^\n]*\n([^\n]+\n)*" table "${dump}")
+  string(REGEX MATCHALL "[0-9]+  [A-Za-z0-9_]+\n" calls "${table}")
+  foreach(call IN LISTS calls)
+    string(REGEX REPLACE "^[0-9]+  ([A-Za-z0-9_]+)\n$" "\\1" call "${call}")
+    if(NOT call IN_LIST ${known})
+      message(FATAL_ERROR "${EXE} calls ${call} of ${dll}.dll, which is not known to be on Windows XP")
+    endif()
+  endforeach()
+  list(LENGTH calls call_count)
+  if(call_count EQUAL 0)
+    message(FATAL_ERROR "${EXE}: no calls of ${dll}.dll found in the dump")
   endif()
 endforeach()
-list(LENGTH calls call_count)
-if(call_count EQUAL 0)
-  message(FATAL_ERROR "${EXE}: no calls of kernel32.dll found in the dump")
-endif()
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
 foreach(import IN LISTS imports)
   string(REPLACE "DLL Name: " "" dll "${import}")

@@ -4,6 +4,7 @@
 #include "byte_io.h"
 #include "filter.h"
 #include "platform.h"
+#include "refusals.h"
 #include "tarvo.h"
 
 #include <cstdio>
@@ -20,16 +21,28 @@ char report_buffer[16 * 1024];
 // The command line, read once.
 command_line command;
 
-// The files of the run and what they are. Standard input, output and error
-// are identified once, at the start, so that every name is compared with
-// what they were given.
+// The files of the run and what they are, and the streams that the run
+// opened, which it closes: the source (null where it was not opened) and a
+// named target (null where the target is standard output).
 run_files files;
 FILE *source_stream;
-FILE *target_stream; // null while the target is standard output
+FILE *target_stream;
 
-// 1 when the name is -, which stands for a standard stream.
-int is_dash(const char *name) {
-    return strcmp(name, "-") == 0;
+// The one rule of the exit status: the first failure wins. The source is
+// closed before the target, so that a read error, which cut the output
+// short, wins over the write errors found after it.
+int first_failure(int code, int next) {
+    return code != 0 ? code : next;
+}
+
+// Gives each closed standard stream its stand-in, and identifies the three
+// once, at the start, so that every name is compared with what they were
+// given.
+void identify_standard_streams() {
+    fill_closed_standard_streams();
+    files.in = identify(stdin);
+    files.out = identify(stdout);
+    files.err = identify(stderr);
 }
 
 // Reads the command line into its parts and checks them. Every element from
@@ -51,8 +64,8 @@ int read_command_line(int argc, char **argv) {
     if (command.surplus)
         return too_many_names;
     for (int i = 1; i < argc; ++i) {
-        command.strip_indent |= strcmp(argv[i], "-l") == 0;
-        command.verbose |= strcmp(argv[i], "-v") == 0;
+        command.options.strip_indent |= strcmp(argv[i], "-l") == 0;
+        command.options.verbose |= strcmp(argv[i], "-v") == 0;
     }
     if (strcmp(command.source, command.target) == 0 && !is_dash(command.source))
         return same_file;
@@ -87,22 +100,20 @@ int open_source(const char *name) {
     return 0;
 }
 
-// Typed input from a terminal, read ahead only once the target is settled,
-// so that a person learns of a bad target before typing.
-int is_typed() {
+// A source that is a terminal is typed input: it is read ahead only once
+// the target is settled, so that a person learns of a bad target before
+// typing.
+int source_is_terminal() {
     return files.source.kind == terminal;
 }
 
-// Starts the pass, which reads the source ahead (see start_pass), without a
-// target yet. A named pipe that has already ended is an empty source.
-int read_ahead() {
-    pass_setup setup = {};
-    setup.source = source_stream;
-    setup.kind = files.source.kind == disk_file ? regular_file_source : stream_source;
-    setup.strip_indent = command.strip_indent;
-    setup.verbose = command.verbose;
-    setup.target_writes_crlf = target_writes_crlf();
-    if (start_pass(setup) != 0 && !source_ended(source_stream))
+// Starts the pass with the command line's options, which reads the source
+// ahead (see start_pass), without a target yet. A named pipe that has
+// already ended is an empty source.
+int begin_pass() {
+    const source_kind kind = files.source.kind == disk_file ? regular_file_source : stream_source;
+    if (start_pass({source_stream, kind, command.options, target_writes_crlf()}) != 0 &&
+        !source_ended(source_stream))
         return read_failed;
     return 0;
 }
@@ -135,15 +146,17 @@ void open_target(const char *name) {
 // pass. Typed input is read ahead only now:
 //   typed input cannot be read at its start          5
 //   the target cannot be emptied                     4
-// A named target is emptied; one that standard output holds from its
-// position on, unless standard output appends. The text goes to the
-// target, the report lines to standard output: the first of them that
-// shows on a terminal gets its lines flushed.
-int start_run() {
-    if (is_typed() && read_ahead() != 0)
+// A named target is cut where its stream stands: one that the run opened at
+// its start, one that standard output holds where the shell left it,
+// unless standard output appends. Target - is standard output as the shell
+// made it, as with cat. The text goes to the target, the report lines to
+// standard output: the first of them that shows on a terminal gets its
+// lines flushed.
+int hand_over_target() {
+    if (source_is_terminal() && begin_pass() != 0)
         return read_failed;
     FILE *target = target_stream ? target_stream : stdout;
-    if (!is_dash(command.target) && empty_target(target) != 0)
+    if (!is_dash(command.target) && cut_at_position(target) != 0)
         return target_unusable;
     FILE *flush_each_line = nullptr;
     give_buffer(target, target_buffer, sizeof target_buffer);
@@ -163,17 +176,20 @@ int start_run() {
 // 1 when a message would land in the source's file and change it. Where the
 // source was not opened, its name says what it is.
 int message_lands_in_source() {
+    run_files seen = files;
     if (!source_stream && command.source)
-        files.source = is_dash(command.source) ? files.in : identify_name(command.source);
-    return stdout_is_source(files);
+        seen.source = is_dash(command.source) ? files.in : identify_name(command.source);
+    return stdout_is_source(seen);
 }
 
-// Closes what a refused run opened. Nothing has been written.
-void close_refused() {
-    if (target_stream)
-        fclose(target_stream);
-    if (source_stream)
-        fclose(source_stream);
+// Closes the source: read_failed where reading it failed, and that was not
+// how it ended.
+int close_source() {
+    if (!source_stream)
+        return 0;
+    const int failed = ferror(source_stream) && !source_ended(source_stream);
+    fclose(source_stream);
+    return failed ? read_failed : 0;
 }
 
 // Flushes and closes a stream that was written; 1 when any of its output
@@ -186,33 +202,24 @@ int close_written(FILE *stream) {
     return lost;
 }
 
-// Closes the source, then the target, and says whether anything was lost.
-// Standard output is only flushed here: it may still carry a message.
-int close_streams() {
-    int code = ferror(state.source) && !source_ended(state.source) ? read_failed : 0;
-    fclose(state.source);
-    int lost = state.target == stdout ? fflush(stdout) != 0 || ferror(stdout)
-                                      : close_written(state.target);
-    if (lost && code == 0)
-        code = write_failed;
-    return code;
+// Closes a named target; standard output as the target is only flushed, as
+// it may still carry a message. output_lost where any output was lost.
+int close_target() {
+    const int lost =
+        target_stream ? close_written(target_stream) : fflush(stdout) != 0 || ferror(stdout);
+    return lost ? output_lost : 0;
 }
 
 // Standard output carries the messages, the report lines and perhaps the
 // target; its close is the last check that none of it was lost.
-int close_stdout(int code) {
-    if (close_written(stdout) && code == 0)
-        return write_failed;
-    return code;
+int close_stdout() {
+    return close_written(stdout) ? output_lost : 0;
 }
 
 } // namespace
 
 int main(int argc, char **argv) {
-    fill_closed_standard_streams();
-    files.in = identify(stdin);
-    files.out = identify(stdout);
-    files.err = identify(stderr);
+    identify_standard_streams();
     command.pattern = command_words(&argc, &argv);
     int code = read_command_line(argc, argv);
     // The source is settled, and read ahead, before the target is touched.
@@ -222,25 +229,23 @@ int main(int argc, char **argv) {
         code = open_source(command.source);
     if (code == 0)
         code = refuse_source(files);
-    if (code == 0 && !is_typed())
-        code = read_ahead();
+    if (code == 0 && !source_is_terminal())
+        code = begin_pass();
     if (code == 0) {
         open_target(command.target);
         code = refuse_target(files);
     }
     if (code == 0)
-        code = start_run();
-    if (code == 0) {
+        code = hand_over_target();
+    if (code == 0)
         run_filter();
-        code = close_streams();
-    } else {
-        close_refused();
-    }
+    code = first_failure(code, close_source());
+    code = first_failure(code, close_target());
     // A message into the source's file would change it; one that nobody
     // reads any more is lost quietly, with the status kept.
     if (code != 0 && !message_lands_in_source()) {
         keep_running_without_stdout();
         show_message(code, command);
     }
-    return close_stdout(code);
+    return first_failure(code, close_stdout());
 }

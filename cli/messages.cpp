@@ -39,6 +39,35 @@ const char surplus_text[] = " Zu viele Dateinamen: \"%s\" ist keine Option.\n"
                             " Bitte geben Sie genau eine Quelldatei und eine Zieldatei an.\n";
 const char unknown_text[] = "Unbekannter Fehler";
 
+// The code page 850 characters that the stored texts hold, and their UTF-8,
+// in which a terminal that shows Unicode gets them. A test checks every
+// stored text against this table.
+const struct {
+    unsigned char stored;
+    const char *utf8;
+} umlauts[] = {{0201, "\303\274"}, {0341, "\303\237"}, {0224, "\303\266"}};
+
+// Part of a stored text as its reader sees it: on a terminal that shows
+// Unicode with its umlauts in UTF-8; anywhere else as the code page 850
+// bytes that scripts may match.
+void put_stored(const char *text, size_t length) {
+    if (message_shown_on() != unicode_terminal) {
+        put_message(text, length, stored_text);
+        return;
+    }
+    const char *run = text;
+    for (const char *at = text; at < text + length; ++at) {
+        for (const auto &umlaut : umlauts) {
+            if (static_cast<unsigned char>(*at) != umlaut.stored)
+                continue;
+            put_message(run, at - run, stored_text);
+            put_message(umlaut.utf8, strlen(umlaut.utf8), stored_text);
+            run = at + 1;
+        }
+    }
+    put_message(run, text + length - run, stored_text);
+}
+
 // The length of the UTF-8 character that starts at the bytes, decoded
 // strictly: no overlong form, no surrogate, nothing past U+10FFFF. 0 where
 // none starts there. The bytes end at a NUL, which is never a continuation.
@@ -79,7 +108,7 @@ int control_at(const char *at, message_terminal shown_on, size_t *length) {
     *length = 1;
     if (c < 0x20 || c == 0x7F)
         return c;
-    const size_t character = shown_on == utf8_terminal ? utf8_length(bytes) : 0;
+    const size_t character = shown_on == unicode_terminal ? utf8_length(bytes) : 0;
     if (character == 2 && c == 0xC2 && bytes[1] < 0xA0) {
         *length = 2;
         return bytes[1];
@@ -112,7 +141,7 @@ void print_name(const char *name) {
         char form[5];
         snprintf(form, sizeof form, "%s^%c", control >= 0x80 ? "M-" : "", (control & 0x7F) ^ 0x40);
         put_message(run, at - run, given_name);
-        put_message(form, strlen(form), stored_text);
+        put_stored(form, strlen(form));
         at += length;
         run = at;
     }
@@ -123,29 +152,29 @@ void print_name(const char *name) {
 // command line.
 void print_with_name(const char *format, const char *name) {
     const char *slot = strstr(format, "%s");
-    put_message(format, slot - format, stored_text);
+    put_stored(format, slot - format);
     if (name) // no program name where a caller execs with argc 0
         print_name(name);
-    put_message(slot + 2, strlen(slot + 2), stored_text);
+    put_stored(slot + 2, strlen(slot + 2));
 }
 
 // Line output: the text and a line feed.
 void print_line(const char *text) {
-    put_message(text, strlen(text), stored_text);
-    put_message("\n", 1, stored_text);
+    put_stored(text, strlen(text));
+    put_stored("\n", 1);
 }
 
 // The one file that message 2 names: with a source of -, standard input was
 // found to be the target, so the target's name is the one that says which.
 const char *named_file(const command_line &command) {
-    return strcmp(command.source, "-") == 0 ? command.target : command.source;
+    return is_dash(command.source) ? command.target : command.source;
 }
 
 } // namespace
 
 int show_message(int code, const command_line &command) {
     print_line(banner);
-    put_message(version_line, strlen(version_line), stored_text);
+    put_stored(version_line, strlen(version_line));
     switch (code) {
     case usage_error:
         print_with_name(usage_text, command.program);
@@ -164,7 +193,7 @@ int show_message(int code, const command_line &command) {
     case read_failed:
         print_with_name(read_text, command.source);
         break;
-    case write_failed:
+    case output_lost:
         print_with_name(write_text, command.target);
         break;
     case several_matches:

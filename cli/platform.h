@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdio>
 
-#include "files.h"
+#include "refusals.h"
 
 // Gives each closed standard stream a descriptor before any file is
 // opened, so that a file never takes the place of a closed one and receives
@@ -80,26 +80,26 @@ FILE *open_target_file(const char *name, int *made);
 // writes. A target that the run opened is at its start; standard output is
 // where the shell left it, and Windows leaves it as it is. Returns 0, or
 // non-zero where that failed.
-int empty_target(FILE *target);
+int cut_at_position(FILE *target);
 
 // 1 when the read error of the source is how it ends: a named pipe whose
 // server wrote, flushed and disconnected.
 int source_ended(FILE *source);
 
 // Where standard output shows the messages: not on a terminal, on one that
-// reads UTF-8 (a Windows console: UTF-16), or on one that reads single bytes,
-// where 0x80 to 0x9F are the C1 controls.
-enum message_terminal { no_terminal, utf8_terminal, byte_terminal };
+// shows Unicode (UTF-8; a Windows console, which is given UTF-16), or on one
+// that reads single bytes, where 0x80 to 0x9F are the C1 controls.
+enum message_terminal { no_terminal, unicode_terminal, byte_terminal };
 
 message_terminal message_shown_on();
 
-// What a part of a message is: a text stored in code page 850, or a name as
-// it was given on the command line.
+// What a part of a message is: a stored text, or a name as it was given on
+// the command line.
 enum message_part { stored_text, given_name };
 
-// Writes part of a message to standard output in the form that its reader
-// sees. A terminal that shows another character set than code page 850 gets
-// the stored texts converted; names go out as they were given.
+// Writes part of a message to standard output. On a terminal that shows
+// Unicode it comes in UTF-8; anywhere else a stored text comes in code page
+// 850 and a name as it was given.
 void put_message(const char *bytes, size_t length, message_part part);
 
 #endif

@@ -190,7 +190,7 @@ FILE *open_target_file(const char *name, int *made) {
 }
 
 // Only a regular file is cut: a block device keeps its size.
-int empty_target(FILE *target) {
+int cut_at_position(FILE *target) {
     const int fd = fileno(target);
     struct stat info;
     const int flags = fcntl(fd, F_GETFL);
@@ -237,21 +237,6 @@ int terminal_takes_utf8() {
     return 0;
 }
 
-// The three code page 850 characters of the stored texts, and their UTF-8.
-const struct {
-    unsigned char stored;
-    const char *utf8;
-} umlauts[] = {{0201, "\303\274"}, {0341, "\303\237"}, {0224, "\303\266"}};
-
-// The UTF-8 form of a stored byte, or null where it is ASCII.
-const char *as_utf8(unsigned char c) {
-    for (const auto &umlaut : umlauts) {
-        if (umlaut.stored == c)
-            return umlaut.utf8;
-    }
-    return nullptr;
-}
-
 } // namespace
 
 // Looked at once, on the first part of a message.
@@ -261,19 +246,11 @@ message_terminal message_shown_on() {
         utf8 = terminal_takes_utf8();
     if (!isatty(STDOUT_FILENO))
         return no_terminal;
-    return utf8 ? utf8_terminal : byte_terminal;
+    return utf8 ? unicode_terminal : byte_terminal;
 }
 
-// On a UTF-8 terminal the three code page 850 characters of the stored texts
-// are shown as UTF-8; anywhere else the bytes go out as they are.
-void put_message(const char *bytes, size_t length, message_part part) {
-    const int utf8 = message_shown_on() == utf8_terminal;
-    for (size_t i = 0; i < length; ++i) {
-        unsigned char c = static_cast<unsigned char>(bytes[i]);
-        const char *shown = utf8 && part == stored_text ? as_utf8(c) : nullptr;
-        if (shown)
-            fputs(shown, stdout);
-        else
-            putchar(c);
-    }
+// Every part goes out as it is: the stored texts come converted where a
+// terminal shows UTF-8.
+void put_message(const char *bytes, size_t length, message_part) {
+    fwrite(bytes, 1, length, stdout);
 }

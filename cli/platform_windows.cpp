@@ -400,7 +400,7 @@ FILE *open_target_file(const char *name, int *made) {
 // puts it at the end of its file and > empties the file, and a handle that
 // Wine inherits from a Unix shell can neither be cut nor tell whether it
 // appends.
-int empty_target(FILE *target) {
+int cut_at_position(FILE *target) {
     HANDLE file = handle_of(target);
     if (target == stdout || GetFileType(file) != FILE_TYPE_DISK)
         return 0;
@@ -422,13 +422,14 @@ int source_ended(FILE *source) {
 // The console is given UTF-16: a name's bytes become characters there, and
 // only the UTF-8 forms of the C1 controls are controls.
 message_terminal message_shown_on() {
-    return is_console(stdout) ? utf8_terminal : no_terminal;
+    return is_console(stdout) ? unicode_terminal : no_terminal;
 }
 
-// A console gets the messages as UTF-16, so that their umlauts and the names
-// read right whatever its code page. Anywhere else the stored code page 850
-// texts go out as they are, and the names in the ANSI code page, where a
-// character that it lacks is a ?: only what is shown is converted.
+// A console gets the messages as UTF-16, made from the UTF-8 that it is
+// given, so that the umlauts and the names read right whatever its code
+// page. Anywhere else the stored code page 850 texts go out as they are,
+// and the names in the ANSI code page, where a character that it lacks is
+// a ?: only what is shown is converted.
 void put_message(const char *bytes, size_t length, message_part part) {
     static int console = -1; // looked at once, on the first part of a message
     static wchar_t wide[longest_path];
@@ -439,10 +440,7 @@ void put_message(const char *bytes, size_t length, message_part part) {
         fwrite(bytes, 1, length, stdout);
         return;
     }
-    const size_t units =
-        part == given_name
-            ? utf16_of(bytes, length, wide, longest_path)
-            : MultiByteToWideChar(850, 0, bytes, static_cast<int>(length), wide, longest_path);
+    const size_t units = utf16_of(bytes, length, wide, longest_path);
     if (console) {
         write_console(wide, units);
         return;

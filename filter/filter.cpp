@@ -4,9 +4,10 @@
 
 #include <cinttypes>
 
-filter_state state;
-
 namespace {
+
+// The one filter_state of the program.
+filter_state state;
 
 // At a line end, flushes the stream that a terminal shows where the C
 // library would keep the line in its buffer.
@@ -29,7 +30,7 @@ inline void write_line_break(FILE *target) {
 // byte is pushed back, so that the loop's next read returns it.
 void drop_indentation() {
     FILE *source = state.source;
-    const int verbose = state.verbose;
+    const int verbose = state.options.verbose;
     if (verbose) {
         ++state.line_number;
         printf("Zeile %4" PRId64 ": \t", state.line_number);
@@ -54,7 +55,7 @@ void drop_indentation() {
 void write_line_end() {
     write_byte('\n', state.target);
     flush_at_line_end(state.target);
-    if (state.strip_indent)
+    if (state.options.strip_indent)
         drop_indentation();
 }
 
@@ -86,6 +87,8 @@ void on_carriage_return() {
         ungetc(next, state.source);
 }
 
+// A '>' read by the loop: copied, and a '<' right after it gets a line
+// break first.
 void on_close_bracket() {
     FILE *target = state.target;
     write_byte('>', target);
@@ -99,6 +102,9 @@ void on_close_bracket() {
     } else if (c == '\r') {
         on_carriage_return();
     } else if (c != EOF) {
+        // Any other byte, another '>' too, is copied and starts no check of
+        // its own: in a run of '>' only every other one is checked, so '>><'
+        // stays as it is and '>>><' gets its line break.
         write_byte(c, target);
     }
 }
@@ -132,12 +138,8 @@ int look_ahead(source_kind kind) {
 int start_pass(const pass_setup &setup) {
     state = filter_state{};
     state.source = setup.source;
-    state.target = setup.target;
-    state.strip_indent = setup.strip_indent;
-    state.verbose = setup.verbose;
-    state.line_number = setup.lines_before;
+    state.options = setup.options;
     state.target_writes_crlf = setup.target_writes_crlf;
-    state.flush_each_line = setup.flush_each_line;
     return look_ahead(setup.kind);
 }
 
@@ -169,4 +171,12 @@ void run_filter() {
         }
     }
     state.current_char = c;
+}
+
+int pass_at_end() {
+    return state.current_char == EOF;
+}
+
+void set_line_number(std::int64_t line_number) {
+    state.line_number = line_number;
 }

@@ -1,10 +1,10 @@
-// The filter pass over temporary files and pipes, without the front end.
-#include "filter.h"
+// The filter pass over bytes read as from a file and as from a pipe, without
+// the front end.
+#include "one_pass.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -13,54 +13,17 @@ struct filter_result {
     std::string report;
 };
 
-std::string read_all(FILE *stream) {
-    rewind(stream);
-    std::string bytes;
-    for (int c; (c = fgetc(stream)) != EOF;)
-        bytes += static_cast<char>(c);
-    return bytes;
-}
-
-FILE *open_source(const std::string &input, source_kind kind) {
-    if (kind == regular_file_source) {
-        FILE *file = tmpfile();
-        fwrite(input.data(), 1, input.size(), file);
-        rewind(file);
-        return file;
-    }
-    int ends[2];
-    EXPECT_EQ(pipe(ends), 0);
-    EXPECT_LT(input.size(), 60000u); // fits the pipe without a reader
-    EXPECT_EQ(write(ends[1], input.data(), input.size()), static_cast<ssize_t>(input.size()));
-    close(ends[1]);
-    return fdopen(ends[0], "r");
-}
-
-// Runs one pass as the tool does: the look-ahead, then the loop. The report
-// lines are taken from standard output. A target that writes CR LF by itself
-// is stood in for by a binary file: what the pass writes is what that
-// target's text mode is given.
+// One pass as the tool runs it, with its report taken from standard output.
+// The pass must end sound: started, no read error, at the end of its input.
 filter_result convert(const std::string &input, int strip, int verbose,
                       source_kind kind = regular_file_source, int target_writes_crlf = 0,
                       std::int64_t first_line = 0) {
-    FILE *source = open_source(input, kind);
     testing::internal::CaptureStdout();
-    pass_setup setup = {};
-    setup.source = source;
-    setup.kind = kind;
-    setup.target = tmpfile();
-    setup.strip_indent = strip;
-    setup.verbose = verbose;
-    setup.target_writes_crlf = target_writes_crlf;
-    setup.lines_before = first_line;
-    EXPECT_EQ(start_pass(setup), 0);
-    run_filter();
-    fflush(stdout);
-    filter_result result{read_all(state.target), testing::internal::GetCapturedStdout()};
-    EXPECT_FALSE(ferror(state.source));
-    EXPECT_EQ(state.current_char, EOF);
-    fclose(state.source);
-    fclose(state.target);
+    bool sound = false;
+    std::string target =
+        ::convert(input, {strip, verbose}, kind, target_writes_crlf, &sound, first_line);
+    filter_result result{target, testing::internal::GetCapturedStdout()};
+    EXPECT_TRUE(sound);
     return result;
 }
 

@@ -1,7 +1,7 @@
 // The refusals of a run, decided from records of its files alone: each row
 // is what the standard streams, the source and the target are, and the
 // status that the source's and the target's checks must give.
-#include "files.h"
+#include "refusals.h"
 #include "tarvo.h"
 
 #include <gtest/gtest.h>
@@ -63,8 +63,8 @@ const refusal_case cases[] = {
     {"stdout_unknown_disk",        tty,    page_unknown, tty,  page,    old,    opened_target,  same_file, 0},
     {"stdout_other_file",          tty,    old,      tty,      page,    old,    through_stdout, 0, 0},
     {"stdout_source_terminal",     tty,    tty,      tty,      tty,     tty,    through_stdout, 0, 0},
-    {"target_closed_stream",       tty,    tty,      tty,      page,    closed, opened_target,  0, write_failed},
-    {"target_stdout_closed",       tty,    closed,   tty,      page,    closed, through_stdout, 0, write_failed},
+    {"target_closed_stream",       tty,    tty,      tty,      page,    closed, opened_target,  0, output_lost},
+    {"target_stdout_closed",       tty,    closed,   tty,      page,    closed, through_stdout, 0, output_lost},
     {"target_is_source",           tty,    tty,      tty,      page,    page,   opened_target,  0, same_file},
     {"target_is_source_wine",      tty,    tty,      tty,      without_volume(page), page, opened_target, 0, same_file},
     {"target_other_volume",        tty,    tty,      tty,      on_volume(page, 2), page, opened_target, 0, 0},

@@ -1,4 +1,4 @@
-#include "files.h"
+#include "refusals.h"
 #include "tarvo.h"
 
 #include <cstring>
@@ -64,7 +64,7 @@ int refuse_source(const run_files &files) {
 int refuse_target(const run_files &files) {
     const file_info &target = files.target;
     if (target.kind == closed_stream)
-        return write_failed;
+        return output_lost;
     if (files.route == through_stdout)
         return 0;
     const sameness same = compare_files(target, files.source);

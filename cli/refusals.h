@@ -2,8 +2,8 @@
 // Nothing here asks the system: the front end identifies the open files
 // (platform.h) and hands their records to these functions, so that each
 // refusal is one decision from data.
-#ifndef TARVO_CLI_FILES_H
-#define TARVO_CLI_FILES_H
+#ifndef TARVO_CLI_REFUSALS_H
+#define TARVO_CLI_REFUSALS_H
 
 enum file_kind {
     unknown_file, // could not be asked, or not asked yet

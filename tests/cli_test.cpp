@@ -2,6 +2,7 @@
 // exact bytes of standard output and the files, the exit status, and an
 // empty standard error.
 #include "run_tool.h"
+#include "table.h"
 
 #include <gtest/gtest.h>
 
@@ -108,6 +109,10 @@ const std::string wide_hyphen = "\uff0d", a_macron = "\u0101.html";
 // page.html in 261 characters, past the 260 of a Windows path.
 const std::string long_page = repeat("./", 126) + "page.html";
 const std::string kept = "keep me";
+// A name that would move the cursor, erase the line and print a line of
+// its own on a terminal.
+const std::string forged = "x\x1b]0;t\a\x1b[2K\r\xC2\x9B"
+                           "32mOK.html";
 // A sparse source past 4 GiB: a first line that ends in CR LF, then a hole.
 // A 32-bit build without 64-bit file offsets cannot open it, or cannot see
 // that it is a regular file, whose first line end the breaks inserted into
@@ -209,8 +214,7 @@ enum platforms { everywhere, posix, windows };
 // status 0, nothing on standard output, page.html as it was, on every
 // platform, and names in steps only what differs. On a Windows console
 // standard output is not checked.
-struct cli_case {
-    const char *name;
+struct cli_case : table::row {
     std::vector<std::string> args;
     tool_streams streams = {};
     int status = 0;
@@ -394,6 +398,48 @@ const cli_case cases[] = {
         .file_holds("p\u0101ge.html", page_plain).only_on(windows),
     run("patterns_alike_in_code_page", {"\u03a9.*", "\u0101.*"}).without_utf8_code_page()
         .file_holds(a_macron, page_plain).only_on(windows),
+    // A UTF-8 terminal shows the umlauts of the messages as UTF-8, also
+    // where its locale is not installed. Redirected output and other
+    // character sets keep the stored bytes, and the converted text is never
+    // touched. (A Windows console is tested in UmlautsOnConsoles.)
+    run("usage_on_utf8_terminal", {}).on_terminal().in_locale("C.UTF-8").ends(1)
+        .prints(usage(program_name(), utf8)).only_on(posix),
+    run("usage_utf8_locale_not_installed", {}).on_terminal().in_locale("xx_XX.utf8@euro").ends(1)
+        .prints(usage(program_name(), utf8)).only_on(posix),
+    run("usage_utf8_spelt_Utf_8", {}).on_terminal().in_locale("xx_XX.Utf-8").ends(1)
+        .prints(usage(program_name(), utf8)).only_on(posix),
+    run("usage_utf8_spelt_UTF8", {}).on_terminal().in_locale("xx_XX.UTF8").ends(1)
+        .prints(usage(program_name(), utf8)).only_on(posix),
+    run("usage_latin9_terminal", {}).on_terminal().in_locale("xx_XX.ISO-8859-15")
+        .fails(1, program_name()).only_on(posix),
+    run("usage_c_terminal", {}).on_terminal().in_locale("C").fails(1, program_name())
+        .only_on(posix),
+    run("usage_redirected_in_utf8_locale", {}).in_locale("C.UTF-8").fails(1, program_name())
+        .only_on(posix),
+    run("page_untouched_on_utf8_terminal", {"cp850.html", "-"}).on_terminal()
+        .in_locale("C.UTF-8").folder_holds("cp850.html", "<p>\x81\xE1\x94</p><p>")
+        .prints("<p>\x81\xE1\x94</p>\n<p>").only_on(posix),
+    // A name is shown as given: U+00C1 holds the byte that stands for an umlaut.
+    run("name_as_given_on_utf8_terminal", {"\xC3\x81.html", "x"}).on_terminal()
+        .in_locale("C.UTF-8").fails(3, "\xC3\x81.html").only_on(posix),
+    // On a terminal its control characters show, as cat -v shows them, and
+    // cannot erase the message or print another; elsewhere it stays as given.
+    run("name_controls_shown", {forged, "x"}).on_terminal().in_locale("C.UTF-8")
+        .fails(3, "x^[]0;t^G^[[2K^MM-^[32mOK.html").only_on(posix),
+    run("name_controls_redirected", {forged, "x"}).in_locale("C.UTF-8").fails(3, forged)
+        .only_on(posix),
+    // A lone C1 byte is a control on a terminal that reads single bytes,
+    // and on a UTF-8 one where it continues no character.
+    run("name_c1_byte_terminal", {"\x9b" "2J\xE6\x97\xA5.html", "x"}).on_terminal()
+        .in_locale("C").fails(3, "M-^[2J\xE6M-^W\xA5.html").only_on(posix),
+    run("name_c1_byte_utf8_terminal", {"\x9b" "2J\xE6\x97\xA5.html", "x"}).on_terminal()
+        .in_locale("C.UTF-8").fails(3, "M-^[2J\xE6\x97\xA5.html").only_on(posix),
+    // Only a whole UTF-8 character holds such a byte: not one after an
+    // invalid or overlong lead byte, nor in a surrogate. DEL is a control.
+    run("name_invalid_utf8_terminal",
+        {"\xC0\x9B" "a\xE0\x9B\x80" "b\xF5\x9B\x80\x80" "c\xED\xA0\x80" "d\x7F.html", "x"})
+        .on_terminal().in_locale("C.UTF-8")
+        .fails(3, "\xC0M-^[a\xE0M-^[M-^@b\xF5M-^[M-^@M-^@c\xED\xA0M-^@d^?.html").only_on(posix),
     run("other_letter_case_other_file", {"page.html", "PAGE.HTML"})
         .file_holds("PAGE.HTML", page_plain).only_on(posix),
     // A target that names the file standard output holds is written through
@@ -595,10 +641,6 @@ const cli_case cases[] = {
 };
 // clang-format on
 
-void PrintTo(const cli_case &c, std::ostream *os) {
-    *os << c.name;
-}
-
 class CliTable : public ToolTest, public testing::WithParamInterface<cli_case> {};
 
 TEST_P(CliTable, ExactOutputFilesAndStatus) {
@@ -622,8 +664,7 @@ TEST_P(CliTable, ExactOutputFilesAndStatus) {
     expect_file(c.file);
 }
 
-INSTANTIATE_TEST_SUITE_P(Tool, CliTable, testing::ValuesIn(cases),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Tool, CliTable, testing::ValuesIn(cases), row_name);
 
 // A large page through real pipes on both sides, so that buffers refill and
 // the report interleaves with the text across many flushes.
@@ -634,74 +675,6 @@ TEST_F(ToolTest, LargePageThroughPipes) {
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, as_written(repeat(many_stripped, 60)));
     EXPECT_EQ(run.err, "");
-}
-
-tool_streams terminal(const std::string &locale) {
-    tool_streams streams;
-    streams.terminal = true;
-    streams.locale = locale;
-    return streams;
-}
-
-// A UTF-8 terminal shows the umlauts of the messages as UTF-8, also where
-// its locale is not installed. Redirected output and other character sets
-// keep the stored bytes, and the converted text is never touched.
-TEST_F(ToolTest, UmlautsOnTerminals) {
-    if (tool_is_windows())
-        GTEST_SKIP() << "a Windows console is tested in UmlautsOnConsoles";
-    tool_streams redirected;
-    redirected.locale = "C.UTF-8";
-    const std::string cp850_page = "<p>\x81\xE1\x94</p><p>";
-    write_file(dir + "/cp850.html", cp850_page);
-    const std::string forged = "x\x1b]0;t\a\x1b[2K\r\xC2\x9B"
-                               "32mOK.html";
-    struct {
-        std::vector<std::string> args;
-        tool_streams streams;
-        std::string out;
-    } cases[] = {
-        {{}, terminal("C.UTF-8"), usage(program_name(), utf8)},
-        {{}, terminal("xx_XX.utf8@euro"), usage(program_name(), utf8)},
-        {{}, terminal("xx_XX.Utf-8"), usage(program_name(), utf8)},
-        {{}, terminal("xx_XX.UTF8"), usage(program_name(), utf8)},
-        {{}, terminal("xx_XX.ISO-8859-15"), usage(program_name())},
-        {{}, terminal("C"), usage(program_name())},
-        {{}, redirected, usage(program_name())},
-        {{"cp850.html", "-"}, terminal("C.UTF-8"), "<p>\x81\xE1\x94</p>\n<p>"},
-        // A name is shown as given: U+00C1 holds the byte that stands for an umlaut.
-        {{"\xC3\x81.html", "x"}, terminal("C.UTF-8"), message(3, "\xC3\x81.html")},
-        // On a terminal its control characters show, as cat -v shows them, and
-        // cannot erase the message or print another; elsewhere it stays as given.
-        {{forged, "x"}, terminal("C.UTF-8"), message(3, "x^[]0;t^G^[[2K^MM-^[32mOK.html")},
-        {{forged, "x"}, redirected, message(3, forged)},
-        // A lone C1 byte is a control on a terminal that reads single bytes,
-        // and on a UTF-8 one where it continues no character.
-        {{"\x9b"
-          "2J\xE6\x97\xA5.html",
-          "x"},
-         terminal("C"),
-         message(3, "M-^[2J\xE6M-^W\xA5.html")},
-        {{"\x9b"
-          "2J\xE6\x97\xA5.html",
-          "x"},
-         terminal("C.UTF-8"),
-         message(3, "M-^[2J\xE6\x97\xA5.html")},
-        // Only a whole UTF-8 character holds such a byte: not one after an
-        // invalid or overlong lead byte, nor in a surrogate. DEL is a control.
-        {{"\xC0\x9B"
-          "a\xE0\x9B\x80"
-          "b\xF5\x9B\x80\x80"
-          "c\xED\xA0\x80"
-          "d\x7F.html",
-          "x"},
-         terminal("C.UTF-8"),
-         message(3, "\xC0M-^[a\xE0M-^[M-^@b\xF5M-^[M-^@M-^@c\xED\xA0M-^@d^?.html")},
-    };
-    for (const auto &c : cases) {
-        tool_run run = run_tool(dir, c.args, c.streams);
-        EXPECT_EQ(run.out, c.out) << "LC_ALL=" << c.streams.locale;
-        EXPECT_EQ(run.err, "");
-    }
 }
 
 // What a terminal shows of Wine's console: its cursor controls removed. (It
@@ -719,12 +692,13 @@ TEST_F(ToolTest, UmlautsOnConsoles) {
     if (!tool_is_windows())
         GTEST_SKIP()
             << "needs a Windows console: runs on tarvo.exe under Wine in the test-windows preset";
-    tool_run run = run_tool(dir, {}, terminal("C.UTF-8"));
+    const tool_streams console = run("console", {}).on_terminal().in_locale("C.UTF-8").streams;
+    tool_run run = run_tool(dir, {}, console);
     EXPECT_EQ(run.status, 1);
     for (const char *word :
          {"F\u00fcgt ", " schlie\u00dfende ", " \u00f6ffnende ", "Ausf\u00fchrliche"})
         EXPECT_NE(shown(run.out).find(word), std::string::npos) << word << " in " << run.out;
-    run = run_tool(dir, {"\u00dcbersicht.html", "out.html"}, terminal("C.UTF-8"));
+    run = run_tool(dir, {"\u00dcbersicht.html", "out.html"}, console);
     EXPECT_EQ(run.status, 3);
     EXPECT_NE(shown(run.out).find(" Die Quelldatei \"\u00dcbersicht.html\" existiert nicht.\r\n"),
               std::string::npos)

@@ -1,6 +1,7 @@
 // The filter pass over bytes read as from a file and as from a pipe, without
 // the front end.
 #include "one_pass.h"
+#include "table.h"
 
 #include <gtest/gtest.h>
 
@@ -27,8 +28,7 @@ filter_result convert(const std::string &input, int strip, int verbose,
     return result;
 }
 
-struct filter_case {
-    const char *name;
+struct filter_case : table::row {
     std::string input;
     std::string expected;
     int strip;
@@ -78,10 +78,6 @@ const filter_case filter_cases[] = {
     {"text_mode_lone_cr", "a\r<b>\r", "a\r<b>\r", 0, text_mode},
 };
 
-void PrintTo(const filter_case &c, std::ostream *os) {
-    *os << c.name;
-}
-
 class FilterTable : public testing::TestWithParam<filter_case> {};
 
 TEST_P(FilterTable, FileAndPipeGiveTheSameBytes) {
@@ -96,8 +92,7 @@ TEST_P(FilterTable, FileAndPipeGiveTheSameBytes) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Filter, FilterTable, testing::ValuesIn(filter_cases),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Filter, FilterTable, testing::ValuesIn(filter_cases), row_name);
 
 TEST(Filter, PipeStartsWithLineFeedBreaks) {
     EXPECT_EQ(convert("<a><b>\r\n<c><d>", 0, 0, stream_source).target, "<a>\n<b>\r\n<c>\r\n<d>");
@@ -109,8 +104,7 @@ TEST(Filter, FirstLineEndFoundHoweverFar) {
     EXPECT_EQ(convert("<a><b>" + line + "\r\n", 0, 0).target, "<a>\r\n<b>" + line + "\r\n");
 }
 
-struct report_case {
-    const char *name;
+struct report_case : table::row {
     std::string input;
     int strip;
     std::string target;
@@ -126,10 +120,6 @@ const report_case report_cases[] = {
     {"crlf", "a\r\n  b\r\nc", 1, "a\r\nb\r\nc", "Zeile    1: \t**\nZeile    2: \t\n"},
 };
 
-void PrintTo(const report_case &c, std::ostream *os) {
-    *os << c.name;
-}
-
 class ReportTable : public testing::TestWithParam<report_case> {};
 
 TEST_P(ReportTable, TargetAndReport) {
@@ -139,8 +129,7 @@ TEST_P(ReportTable, TargetAndReport) {
     EXPECT_EQ(result.report, c.report);
 }
 
-INSTANTIATE_TEST_SUITE_P(Filter, ReportTable, testing::ValuesIn(report_cases),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Filter, ReportTable, testing::ValuesIn(report_cases), row_name);
 
 TEST(Filter, LineNumbersWidenPastFourDigits) {
     filter_result result = convert(std::string(10000, '\n'), 1, 1);

@@ -4,6 +4,8 @@
 #include "refusals.h"
 #include "tarvo.h"
 
+#include "table.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -38,8 +40,7 @@ const file_info tty = file(terminal, 1), page = file(disk_file, 2), old = file(d
 // A Windows disk file, or a pipe, whose identity cannot be had.
 const file_info page_unknown = {disk_file, 0, 0, 0, {}}, nothing = {};
 
-struct refusal_case {
-    const char *name;
+struct refusal_case : table::row {
     file_info in, out, err, source, target;
     target_route route;
     int source_status, target_status;
@@ -81,10 +82,6 @@ const refusal_case cases[] = {
 };
 // clang-format on
 
-void PrintTo(const refusal_case &c, std::ostream *os) {
-    *os << c.name;
-}
-
 class RefusalTable : public testing::TestWithParam<refusal_case> {};
 
 TEST_P(RefusalTable, StatusFromFiles) {
@@ -95,7 +92,6 @@ TEST_P(RefusalTable, StatusFromFiles) {
     EXPECT_EQ(refuse_names(c.source, c.target), c.names_status);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, RefusalTable, testing::ValuesIn(cases),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Files, RefusalTable, testing::ValuesIn(cases), row_name);
 
 } // namespace

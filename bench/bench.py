@@ -14,7 +14,9 @@ Debian package time) reports it.
 Where build-windows holds tarvo.exe and byte_loop.exe (cmake --build
 build-windows --target tarvo byte_loop), a Windows row times both under Wine
 on a 20 MiB page: byte_loop.exe copies a file one byte at a time through the
-same stream calls, modes and buffers, and nothing else.
+same stream calls, modes and buffers, and nothing else. The Wine loader is
+found as the tests find it: wine for a 32-bit build where it starts, wine64
+for a 64-bit one.
 """
 import argparse
 import os
@@ -140,6 +142,24 @@ def main():
     os.remove(out)
 
 
+def wine_for(exe):
+    """The Wine loader that runs the exe, by the machine in its PE header, or
+    None where it does not start here (a kernel that runs no 32-bit
+    programs, or Wine not installed)."""
+    with open(exe, "rb") as f:
+        head = f.read(4096)
+    pe = int.from_bytes(head[0x3C:0x40], "little")
+    machine = int.from_bytes(head[pe + 4:pe + 6], "little")
+    name = "wine" if machine == 0x14C else "wine64"
+    for loader in ("/usr/lib/wine/" + name, shutil.which(name)):
+        try:
+            if loader and subprocess.run([loader, "--version"], capture_output=True).returncode == 0:
+                return loader
+        except OSError:
+            pass
+    return None
+
+
 def windows_row(args, out):
     """tarvo.exe -l against the byte loop, both under Wine, interleaved."""
     exes = [os.path.abspath(os.path.join(args.windows, name))
@@ -147,15 +167,17 @@ def windows_row(args, out):
     if not all(os.path.exists(exe) for exe in exes):
         print("Windows row skipped: no %s" % " or ".join(exes))
         return
-    if not shutil.which("wine"):
-        print("Windows row skipped: no wine (apt-get install wine)")
+    wine = wine_for(exes[0])
+    if not wine:
+        print("Windows row skipped: no Wine loader starts %s here "
+              "(apt-get install wine wine64; wine32:i386 for a 32-bit build)" % exes[0])
         return
     os.environ.setdefault("WINEPREFIX", os.path.join(os.path.abspath(args.dir), "wine-prefix"))
     os.environ["WINEDEBUG"] = "-all"
     page = os.path.join(args.dir, "page-20.html")
     make_page(page, 20 << 20)
-    commands = {"tarvo.exe": ["wine", exes[0], page, out, "-l"],
-                "byte_loop.exe": ["wine", exes[1], page, out]}
+    commands = {"tarvo.exe": [wine, exes[0], page, out, "-l"],
+                "byte_loop.exe": [wine, exes[1], page, out]}
     times = {name: [] for name in commands}
     for name, command in commands.items():  # the first run makes the prefix
         run(command, os.devnull, os.devnull)
@@ -164,7 +186,7 @@ def windows_row(args, out):
             times[name].append(run(command, os.devnull, os.devnull))
     median = {name: statistics.median(t) for name, t in times.items()}
     for name in commands:
-        print("Wine %-13s median %7.3f s" % (name, median[name]))
+        print("Wine %-13s median %7.3f s  (%s)" % (name, median[name], wine))
     print("tarvo.exe/byte_loop.exe %.2f" % (median["tarvo.exe"] / median["byte_loop.exe"]))
 
 

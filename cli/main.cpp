@@ -134,6 +134,7 @@ void open_target(const char *name) {
     files.route = target_stream ? opened_target : unopenable;
     files.target = target_stream ? identify(target_stream) : identify_name(name);
     if (compare_files(files.target, files.out) == one_file) {
+        files.stdout_cannot_cut = target_stream && can_be_cut(target_stream) && !can_be_cut(stdout);
         if (target_stream)
             fclose(target_stream);
         target_stream = nullptr;

@@ -82,6 +82,10 @@ FILE *open_target_file(const char *name, int *made);
 // non-zero where that failed.
 int cut_at_position(FILE *target);
 
+// 1 where cut_at_position cuts the stream's file: a regular file, which a
+// device that shows it cannot stand in for.
+int can_be_cut(FILE *stream);
+
 // 1 when the read error of the source is how it ends: a named pipe whose
 // server wrote, flushed and disconnected.
 int source_ended(FILE *source);

@@ -1,6 +1,7 @@
 #include "platform.h"
 
 #include <cerrno>
+#include <climits>
 #include <clocale>
 #include <csignal>
 #include <cstdlib>
@@ -83,37 +84,72 @@ bool on_disk(mode_t mode) {
     return S_ISREG(mode) || S_ISBLK(mode);
 }
 
-// A loop device shows the bytes of a file. Where fd holds one that is
-// attached, *file becomes that file's identity, so that the file under its
-// own name and under the device's, or two devices over it, are one file.
-bool identify_loop_device(int fd, const struct stat &info, file_info *file) {
+// The block device that an attached loop device shows, where it shows one
+// rather than a regular file (a loop over a loop, over a partition): opened
+// for reading, which waits for nothing, with *backing its record. Its name,
+// from sysfs or else from the loop device's own record, is taken only where
+// it still reaches the very node that the loop device holds. -1 where
+// there is none.
+int open_backing_device(dev_t loop_device, const loop_info64 &loop, struct stat *backing) {
+    char path[PATH_MAX] = "";
+    char sysfs[64];
+    snprintf(sysfs, sizeof sysfs, "/sys/dev/block/%u:%u/loop/backing_file", major(loop_device),
+             minor(loop_device));
+    FILE *name = fopen(sysfs, "re");
+    if (!name || !fgets(path, sizeof path, name))
+        snprintf(path, sizeof path, "%.*s", LO_NAME_SIZE, loop.lo_file_name);
+    if (name)
+        fclose(name);
+    path[strcspn(path, "\n")] = '\0';
+    if (stat(path, backing) != 0 || !S_ISBLK(backing->st_mode) ||
+        backing->st_dev != loop.lo_device || backing->st_ino != loop.lo_inode)
+        return -1;
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd >= 0 && (fstat(fd, backing) != 0 || !S_ISBLK(backing->st_mode) ||
+                    backing->st_dev != loop.lo_device || backing->st_ino != loop.lo_inode)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// A block device is one disk under every node that names it (/dev/sdb, a
+// node made with mknod), so it is identified by its device number, on a
+// volume that no file system has. A loop device shows the bytes of a file:
+// where fd holds one that is attached, it is identified as that file, so
+// that the file under its own name and under the device's, or two devices
+// over it, are one file; as a block device where it shows one, to a depth
+// of a few.
+void identify_block_device(const struct stat &info, int fd, file_info *file, int depth) {
+    file->volume = ~0ULL;
+    memset(file->id, 0, sizeof file->id);
+    memcpy(file->id, &info.st_rdev, sizeof info.st_rdev);
     struct loop_info64 loop;
-    if (fd < 0 || !S_ISBLK(info.st_mode) || major(info.st_rdev) != LOOP_MAJOR ||
-        ioctl(fd, LOOP_GET_STATUS64, &loop) != 0)
-        return false;
+    if (fd < 0 || major(info.st_rdev) != LOOP_MAJOR || ioctl(fd, LOOP_GET_STATUS64, &loop) != 0)
+        return;
     const dev_t device = loop.lo_device;
     const ino_t inode = loop.lo_inode;
     file->volume = device;
     memset(file->id, 0, sizeof file->id);
     memcpy(file->id, &inode, sizeof inode);
-    return true;
+    struct stat backing;
+    const int backing_fd = depth < 4 ? open_backing_device(info.st_rdev, loop, &backing) : -1;
+    if (backing_fd >= 0) {
+        identify_block_device(backing, backing_fd, file, depth + 1);
+        close(backing_fd);
+    }
 }
 
-// A file is identified by its device and inode. A block device is one disk
-// under every node that names it (/dev/sdb, a node made with mknod), so it
-// is identified by its device number, on a volume that no file system has;
-// a loop device by the file it shows. fd is the open file, or -1.
+// A file is identified by its device and inode, a block device as above.
+// fd is the open file, or -1.
 file_info info_of(const struct stat &info, int fd) {
     file_info file = {};
     file.identified = 1;
     file.volume_known = 1;
     file.volume = info.st_dev;
     memcpy(file.id, &info.st_ino, sizeof info.st_ino);
-    if (S_ISBLK(info.st_mode) && !identify_loop_device(fd, info, &file)) {
-        file.volume = ~0ULL;
-        memset(file.id, 0, sizeof file.id);
-        memcpy(file.id, &info.st_rdev, sizeof info.st_rdev);
-    }
+    if (S_ISBLK(info.st_mode))
+        identify_block_device(info, fd, &file, 0);
     if (on_disk(info.st_mode))
         file.kind = disk_file;
     else if (S_ISDIR(info.st_mode))
@@ -187,6 +223,11 @@ FILE *open_target_file(const char *name, int *made) {
     if (fd >= 0 && !target)
         close(fd);
     return target;
+}
+
+int can_be_cut(FILE *stream) {
+    struct stat info;
+    return fstat(fileno(stream), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 // Only a regular file is cut: a block device keeps its size.

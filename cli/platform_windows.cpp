@@ -407,6 +407,12 @@ int cut_at_position(FILE *target) {
     return SetFilePointer(file, 0, nullptr, FILE_BEGIN) != 0 || !SetEndOfFile(file);
 }
 
+// A file on a disk; standard output, which is never cut, is always one
+// where it is a file.
+int can_be_cut(FILE *stream) {
+    return GetFileType(handle_of(stream)) == FILE_TYPE_DISK;
+}
+
 // The documented end of a named pipe's server: it writes, flushes and
 // disconnects, and the next read fails as not connected.
 int source_ended(FILE *source) {

@@ -51,6 +51,8 @@ int refuse_source(const run_files &files) {
 
 // In this order:
 //   the target is a closed standard stream                    6
+//   a named target that standard output shows through a
+//   device, which cannot cut it                               4
 //   standard output as the target: checked as such above      0
 //   the target is the source's file                           2
 //   the target cannot be opened                               4
@@ -66,7 +68,7 @@ int refuse_target(const run_files &files) {
     if (target.kind == closed_stream)
         return output_lost;
     if (files.route == through_stdout)
-        return 0;
+        return files.stdout_cannot_cut ? target_unusable : 0;
     const sameness same = compare_files(target, files.source);
     const bool device = target.kind == terminal || target.kind == other_device;
     if (same == one_file && !device)

@@ -50,6 +50,10 @@ struct run_files {
     // 1 where opening the target made it: a new file, which cannot be the
     // source that was opened before it.
     int target_made;
+    // 1 where a named target is written through standard output, which
+    // cannot cut it where it stands: a device (a loop device) that shows a
+    // file that could be cut.
+    int stdout_cannot_cut;
 };
 
 // 1 when standard output is the source's file, or cannot be told from it,

@@ -174,19 +174,21 @@ class ToolTest : public testing::Test {
         EXPECT_EQ(system(("rm -rf '" + dir + "'").c_str()), 0);
     }
 
-    // Attaches two loop devices to page.html, named loop1 and loop2 in the
-    // folder. False, saying why, where they cannot be attached.
+    // Attaches a loop device to page.html, named loop1 in the folder, and
+    // one to that device, loop2. False, saying why, where they cannot be
+    // attached.
     bool attach_loop_devices(std::string *why) {
         if (geteuid() != 0) {
             *why = "needs root, to attach loop devices";
             return false;
         }
         for (const char *name : {"loop1", "loop2"}) {
-            std::string command = "losetup -f --show '" + dir + "/page.html' 2>/dev/null";
+            const std::string shown = loop_devices.empty() ? dir + "/page.html" : loop_devices[0];
+            std::string command = "losetup -f --show '" + shown + "' 2>/dev/null";
             FILE *losetup = popen(command.c_str(), "r");
             char line[256] = "";
-            const bool shown = losetup && fgets(line, sizeof line, losetup);
-            if (losetup && pclose(losetup) == 0 && shown && strncmp(line, "/dev/", 5) == 0) {
+            const bool read = losetup && fgets(line, sizeof line, losetup);
+            if (losetup && pclose(losetup) == 0 && read && strncmp(line, "/dev/", 5) == 0) {
                 loop_devices.push_back(std::string(line, strcspn(line, "\n")));
                 if (symlink(loop_devices.back().c_str(), (dir + "/" + name).c_str()) == 0)
                     continue;
@@ -289,8 +291,8 @@ struct cli_case : table::row {
         streams.output_offset = offset;
         return *this;
     }
-    // Names loop1 and loop2 are loop devices over page.html; the row runs
-    // only where it may attach them.
+    // Names loop1, a loop device over page.html, and loop2, one over loop1;
+    // the row runs only where it may attach them.
     cli_case &over_loop_devices() {
         loop_devices = true;
         return *this;
@@ -505,6 +507,12 @@ const cli_case cases[] = {
         .only_on(posix),
     run("two_loop_devices", {"loop1", "loop2"}).over_loop_devices().fails(2, "loop1")
         .only_on(posix),
+    run("loop_over_loop_target", {"page.html", "loop2"}).over_loop_devices()
+        .fails(2, "page.html").only_on(posix),
+    // Standard output shows the named target through a device, which
+    // cannot cut it where it stands.
+    run("stdout_loop_device_over_target", {"old.html", "page.html"}).stdout_to("loop1")
+        .over_loop_devices().ends(4).only_on(posix),
     run("loop_device_stdout", {"page.html", "-"}).stdout_to("loop1").over_loop_devices().ends(2)
         .only_on(posix),
     run("stdin_is_target", {"-", "page.html"}).stdin_from("page.html").fails(2, "page.html"),

@@ -47,6 +47,7 @@ struct refusal_case : table::row {
     int target_made = 0;
     // What refuse_names gives where source and target are the names' records.
     int names_status = 0;
+    int stdout_cannot_cut = 0;
 };
 
 // clang-format off
@@ -63,6 +64,7 @@ const refusal_case cases[] = {
     {"stdout_is_source_wine",      tty,    without_volume(page), tty, page, old, opened_target, same_file, 0},
     {"stdout_unknown_disk",        tty,    page_unknown, tty,  page,    old,    opened_target,  same_file, 0},
     {"stdout_other_file",          tty,    old,      tty,      page,    old,    through_stdout, 0, 0},
+    {"stdout_device_over_target",  tty,    old,      tty,      page,    old,    through_stdout, 0, target_unusable, 0, 0, 1},
     {"stdout_source_terminal",     tty,    tty,      tty,      tty,     tty,    through_stdout, 0, 0},
     {"target_closed_stream",       tty,    tty,      tty,      page,    closed, opened_target,  0, output_lost},
     {"target_stdout_closed",       tty,    closed,   tty,      page,    closed, through_stdout, 0, output_lost},
@@ -86,7 +88,8 @@ class RefusalTable : public testing::TestWithParam<refusal_case> {};
 
 TEST_P(RefusalTable, StatusFromFiles) {
     const refusal_case &c = GetParam();
-    const run_files files = {c.in, c.out, c.err, c.source, c.target, c.route, c.target_made};
+    const run_files files = {c.in,     c.out,   c.err,         c.source,
+                             c.target, c.route, c.target_made, c.stdout_cannot_cut};
     EXPECT_EQ(refuse_source(files), c.source_status);
     EXPECT_EQ(refuse_target(files), c.target_status);
     EXPECT_EQ(refuse_names(c.source, c.target), c.names_status);

@@ -72,12 +72,14 @@ int read_command_line(int argc, char **argv) {
     return 0;
 }
 
-// A source that is a FIFO waits in its open for a writer: the one that the
-// target names too is refused before that open (see refuse_names).
+// A source that is a FIFO waits in its open, or in its first read, for a
+// writer: the one that the target names too is refused before either (see
+// refuse_names). A source of - is the FIFO that standard input holds.
 int refuse_fifo_names() {
-    if (is_dash(command.source) || is_dash(command.target))
+    if (is_dash(command.target))
         return 0;
-    return refuse_names(identify_fifo(command.source), identify_fifo(command.target));
+    const file_info source = is_dash(command.source) ? files.in : identify_fifo(command.source);
+    return refuse_names(source, identify_fifo(command.target));
 }
 
 // Opens the source and identifies it. A name that reaches what standard

@@ -500,6 +500,8 @@ const cli_case cases[] = {
     run("symbolic_link_source", {"soft.html", "page.html"}).fails(2, "soft.html"),
     run("symbolic_link_target", {"page.html", "soft.html"}).fails(2, "page.html"),
     run("fifo_named_twice", {"fifo", "./fifo"}).fails(2, "fifo").only_on(posix),
+    run("fifo_as_stdin_and_target", {"-", "fifo"}).stdin_from("fifo", O_RDWR).fails(2, "fifo")
+        .only_on(posix),
     // A loop device is the file that it shows.
     run("loop_device_target", {"page.html", "loop1", "-l"}).over_loop_devices()
         .fails(2, "page.html").only_on(posix),

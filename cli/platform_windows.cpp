@@ -130,9 +130,9 @@ bool add_word(const wchar_t *wide) {
 }
 
 // A match as a word: the folder part of the pattern, as typed, and the name
-// found. A source or target named - is written .\-, so that it is taken
-// for that file, not for a standard stream.
-const wchar_t *match_name(const wchar_t *pattern, const wchar_t *found, bool name_position) {
+// found. A name that begins with - is written .\-..., so that a file named
+// - or -l is taken for that file, never for a standard stream or an option.
+const wchar_t *match_name(const wchar_t *pattern, const wchar_t *found) {
     static wchar_t path[longest_path];
     const wchar_t *file_part = pattern;
     for (const wchar_t *c = pattern; *c; ++c) {
@@ -141,7 +141,7 @@ const wchar_t *match_name(const wchar_t *pattern, const wchar_t *found, bool nam
     }
     wmemcpy(path, pattern, file_part - pattern);
     wchar_t *name = path + (file_part - pattern);
-    if (name_position && file_part == pattern && wcscmp(found, L"-") == 0)
+    if (file_part == pattern && found[0] == L'-')
         name = wcscpy(name, L".\\") + 2;
     wcscpy(name, found);
     return path;
@@ -166,7 +166,7 @@ int expand(const wchar_t *pattern, int at) {
             continue;
         if (++matches == 2 && name_position)
             break;
-        if (!add_word(match_name(pattern, file, name_position))) {
+        if (!add_word(match_name(pattern, file))) {
             matches = 0;
             break;
         }

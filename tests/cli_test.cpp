@@ -605,6 +605,9 @@ const cli_case cases[] = {
         .fails(2, "page.html").only_on(windows),
     run("pattern_in_option_position", {"page.html", "out.html", "-l", "o*.html"})
         .fails(8, "old.html").no_file("out.html").only_on(windows),
+    // A match that begins with - is a name, never an option.
+    run("pattern_matches_option_file", {"page.html", "out.html", "?l"}).fails(8, ".\\-l")
+        .no_file("out.html").only_on(windows),
     // Runs that end with a status and print nothing: standard output is the
     // source's file, so that a message would land in it, or it cannot be
     // written.

@@ -28,9 +28,10 @@ run_files files;
 FILE *source_stream;
 FILE *target_stream;
 
-// The one rule of the exit status: the first failure wins. The source is
-// closed before the target, so that a read error, which cut the output
-// short, wins over the write errors found after it.
+// The one rule of the exit status: the first failure wins, and a read error
+// of the source counts as the first: the source is checked and closed
+// before the target, so that a failed source is never reported as lost
+// output.
 int first_failure(int code, int next) {
     return code != 0 ? code : next;
 }

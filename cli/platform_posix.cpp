@@ -84,6 +84,12 @@ bool on_disk(mode_t mode) {
     return S_ISREG(mode) || S_ISBLK(mode);
 }
 
+// 1 where the record is of the block device node that the loop device
+// holds.
+bool is_backing_device(const struct stat &node, const loop_info64 &loop) {
+    return S_ISBLK(node.st_mode) && node.st_dev == loop.lo_device && node.st_ino == loop.lo_inode;
+}
+
 // The block device that an attached loop device shows, where it shows one
 // rather than a regular file (a loop over a loop, over a partition): opened
 // for reading, which waits for nothing, with *backing its record. Its name,
@@ -101,12 +107,10 @@ int open_backing_device(dev_t loop_device, const loop_info64 &loop, struct stat 
     if (name)
         fclose(name);
     path[strcspn(path, "\n")] = '\0';
-    if (stat(path, backing) != 0 || !S_ISBLK(backing->st_mode) ||
-        backing->st_dev != loop.lo_device || backing->st_ino != loop.lo_inode)
+    if (stat(path, backing) != 0 || !is_backing_device(*backing, loop))
         return -1;
     const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd >= 0 && (fstat(fd, backing) != 0 || !S_ISBLK(backing->st_mode) ||
-                    backing->st_dev != loop.lo_device || backing->st_ino != loop.lo_inode)) {
+    if (fd >= 0 && (fstat(fd, backing) != 0 || !is_backing_device(*backing, loop))) {
         close(fd);
         return -1;
     }

@@ -284,8 +284,9 @@ void fill_closed_standard_streams() {}
 
 // The words as the runtime's UTF-16 split gives them, each in UTF-8. Each
 // that holds * or ? is matched with FindFirstFileW, which takes them in a
-// name's last part only; one that matches nothing stays as typed. After one in the source or the
-// target position that matches several files, the words stay as typed.
+// name's last part only; one that matches nothing stays as typed. After one
+// in the source or the target position that matches several files, the
+// words stay as typed.
 // Where the split or memory fails, main is given no words, which changes
 // no file.
 const char *command_words(int *argc, char ***argv) {
